@@ -1,0 +1,57 @@
+#ifndef VEXLO_TVC_ITVCINSTREAM_H
+#define VEXLO_TVC_ITVCINSTREAM_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "vexlo/Export.h"
+
+namespace tvc {
+
+/// A typed input stream: one get operation per fundamental type, the mirror
+/// of `ITVCOutStream` with the same widths (`long` and `unsigned long` are
+/// 32-bit values: `GetLong` sign-extends, `GetDWORD` zero-extends).
+///
+/// Each get reads its whole encoded value from the channel in one call and
+/// stores it into the referenced object only after the value was read and
+/// decoded completely: when the channel throws, the destination keeps its
+/// value. Members of one width read each other's values: (`GetChar`,
+/// `GetBYTE`), (`GetInt`, `GetUint`, `GetLong`, `GetDWORD`), (`GetShort`,
+/// `GetWORD`), (`GetInt64`, `GetUint64`, `GetSizet`).
+///
+///     int id; double score;
+///     in.GetInt(id);
+///     in.GetDouble(score);
+///
+/// The interface has no virtual destructor: input streams are destroyed
+/// through their concrete type. The order of the virtual operations is part
+/// of the binary interface and must not change.
+class VX_API ITVCInStream {
+ public:
+  virtual void GetBool(bool& value) = 0;
+  virtual void GetChar(char& value) = 0;
+  virtual void GetBYTE(unsigned char& value) = 0;
+  virtual void GetInt(int& value) = 0;
+  virtual void GetUint(unsigned int& value) = 0;
+  virtual void GetShort(short& value) = 0;
+  virtual void GetLong(long& value) = 0;
+  virtual void GetDWORD(unsigned long& value) = 0;
+  virtual void GetWORD(unsigned short& value) = 0;
+  virtual void GetDouble(double& value) = 0;
+  virtual void GetInt64(std::int64_t& value) = 0;
+  virtual void GetUint64(std::uint64_t& value) = 0;
+  virtual void GetSizet(size_t& value) = 0;
+  /// Reads a block of `count` bytes into `data`; `data` is not written when
+  /// `count` is 0 or when the read fails.
+  virtual void GetN(void* data, size_t count) = 0;
+
+ protected:
+  ITVCInStream() = default;
+  ITVCInStream(const ITVCInStream&) = default;
+  ITVCInStream& operator=(const ITVCInStream&) = default;
+  ~ITVCInStream() = default;
+};
+
+}  // namespace tvc
+
+#endif  // VEXLO_TVC_ITVCINSTREAM_H

@@ -1,0 +1,69 @@
+#ifndef VEXLO_TVC_ITVCOUTSTREAM_H
+#define VEXLO_TVC_ITVCOUTSTREAM_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "vexlo/Export.h"
+
+namespace tvc {
+
+/// A typed output stream: one put operation per fundamental type.
+///
+/// The encoding is the implementing stream's (raw little-endian bytes or
+/// upper-case hexadecimal text). Whatever the building platform's widths,
+/// the values carried are: `char`/`unsigned char` 8 bits, `short`/`unsigned
+/// short` 16 bits, `int`, `unsigned int`, `long` and `unsigned long` 32 bits
+/// (a 64-bit `long` is cut to its low 32 bits), `double` IEEE 754 binary64,
+/// the 64-bit integers and `size_t` 64 bits. Members of one width behave
+/// alike: (`PutChar`, `PutBYTE`), (`PutInt`, `PutUint`, `PutLong`,
+/// `PutDWORD`), (`PutShort`, `PutWORD`), (`PutInt64`, `PutUint64`).
+///
+/// Every put hands its whole value to the underlying channel in one call and
+/// lets whatever the channel throws pass unchanged.
+///
+///     void Save(tvc::ITVCOutStream& out, int id, double score) {
+///       out.PutInt(id);
+///       out.PutDouble(score);
+///     }
+///
+/// The order of the virtual operations is part of the binary interface and
+/// must not change.
+class VX_API ITVCOutStream {
+ public:
+  virtual void PutBool(bool value) = 0;
+  virtual void PutChar(char value) = 0;
+  virtual void PutBYTE(unsigned char value) = 0;
+  virtual void PutInt(int value) = 0;
+  virtual void PutUint(unsigned int value) = 0;
+  virtual void PutShort(short value) = 0;
+  virtual void PutLong(long value) = 0;
+  virtual void PutDWORD(unsigned long value) = 0;
+  virtual void PutWORD(unsigned short value) = 0;
+  virtual void PutDouble(double value) = 0;
+  virtual void PutInt64(const std::int64_t& value) = 0;
+  virtual void PutUint64(const std::uint64_t& value) = 0;
+  virtual void PutSizet(size_t value) = 0;
+  /// Puts the `count` bytes at `data` as a block, with no count before or
+  /// after it. `data` is not read when `count` is 0.
+  virtual void PutN(const void* data, size_t count) = 0;
+  /// The number of value bytes put so far (not the encoded size).
+  virtual size_t Tell() = 0;
+  /// Whether the stream only measures instead of writing; false for every
+  /// stream of this library.
+  virtual bool IsMeasure() = 0;
+  /// Hook for streams that hold data back. The streams of this library keep
+  /// no buffer between calls, so none of them overrides or calls it; the
+  /// default does nothing.
+  virtual void Flush() {}
+  virtual ~ITVCOutStream() = default;
+
+ protected:
+  ITVCOutStream() = default;
+  ITVCOutStream(const ITVCOutStream&) = default;
+  ITVCOutStream& operator=(const ITVCOutStream&) = default;
+};
+
+}  // namespace tvc
+
+#endif  // VEXLO_TVC_ITVCOUTSTREAM_H

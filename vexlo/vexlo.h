@@ -1,0 +1,20 @@
+#ifndef VEXLO_VEXLO_H
+#define VEXLO_VEXLO_H
+
+/// \file
+/// The library's one public header: includes every public class.
+
+#include "vexlo/Export.h"
+
+#include "vexlo/tvc/ITVCBinaryReader.h"
+#include "vexlo/tvc/ITVCBinaryWriter.h"
+#include "vexlo/tvc/ITVCInStream.h"
+#include "vexlo/tvc/ITVCOutStream.h"
+#include "vexlo/tvc/LogErr.h"
+#include "vexlo/tvc/TVCBufferUnderrunException.h"
+#include "vexlo/tvc/TVCException.h"
+#include "vexlo/tvc/TVCIPCException.h"
+
+#include "vexlo/channels/IReadWriteDevice.h"
+
+#endif  // VEXLO_VEXLO_H
