@@ -20,6 +20,9 @@ class SharedFileHandle;
 /// which `IsValid()` and the boolean operators tell. On an invalid reader
 /// `Read` throws, `Seek` and `GetCurrentPosition` return 0.
 ///
+/// The destructor is not virtual (the reader interface has none), so the
+/// class is `final`: it is destroyed through its own type only.
+///
 /// File positions are 32-bit: `Seek` takes a 32-bit signed distance and
 /// positions are `unsigned long` values below 2^32, on every platform.
 ///
@@ -38,7 +41,7 @@ class SharedFileHandle;
 ///     in.Seek(0, vx::ESeekStart::Begin);
 ///     std::vector<char> bytes(size);
 ///     in.Read(bytes.data(), bytes.size());    // throws if the file shrank
-class VX_API CFileReader : public tvc::ITVCBinaryReader {
+class VX_API CFileReader final : public tvc::ITVCBinaryReader {
  public:
   /// Opens the existing file `fileName` (an 8-bit name in the system's code
   /// page) for reading, with the share mode that `share` selects. On failure

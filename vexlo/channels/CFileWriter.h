@@ -22,6 +22,9 @@ class SharedFileHandle;
 /// a failed or short write, and a write to an invalid writer, go unnoticed.
 /// On an invalid writer `Seek` and `GetCurrentPosition` return 0.
 ///
+/// The destructor is not virtual (the writer interface has none), so the
+/// class is `final`: it is destroyed through its own type only.
+///
 /// File positions are 32-bit: `Seek` takes a 32-bit signed distance and
 /// positions are `unsigned long` values below 2^32, on every platform.
 ///
@@ -37,7 +40,7 @@ class SharedFileHandle;
 ///                         vx::EFileShareCharacteristics::ShareNone);
 ///     out.Write("VXL1", 4);
 ///     out.Close();  // the file is complete and released now
-class VX_API CFileWriter : public tvc::ITVCBinaryWriter {
+class VX_API CFileWriter final : public tvc::ITVCBinaryWriter {
  public:
   /// An invalid writer that holds no file. Never throws.
   CFileWriter() noexcept;
