@@ -92,7 +92,8 @@ TEST(VXStringSharing, AssignmentSharesAndSelfAssignmentChangesNothing) {
   EXPECT_EQ(b.data(), a.data());
   EXPECT_EQ(Access::Count(a), 2);
   b = a;  // already sharing
-  a = a;
+  const VXString& alias = a;
+  a = alias;
   EXPECT_EQ(Access::Count(a), 2);
   const VXString c;
   b = c;
