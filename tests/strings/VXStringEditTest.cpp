@@ -91,6 +91,26 @@ TEST(VXStringEdit, EveryFormGivesItsResultFromEveryStart) {
   }
 }
 
+// The default locale folds the ASCII letters and nothing else, on every
+// platform; a byte that does not fold compares as a signed char.
+TEST(VXStringEdit, CaseFoldingChangesOnlyAsciiLetters) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  VXString upper(all.data(), all.size());
+  VXString lower(upper);
+  upper.toUpper();
+  lower.toLower();
+  for (int b = 1; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    const bool small = c >= 'a' && c <= 'z';
+    const bool capital = c >= 'A' && c <= 'Z';
+    EXPECT_EQ(upper[b - 1], small ? static_cast<char>(c - 32) : c) << b;
+    EXPECT_EQ(lower[b - 1], capital ? static_cast<char>(c + 32) : c) << b;
+    const int folded = small ? c - 32 : static_cast<signed char>(c);
+    EXPECT_EQ(VXString(&c, 1).compareTo("A", VXString::IgnoreCase), folded - 'A') << b;
+  }
+}
+
 TEST(VXStringEdit, InPlaceEditsKeepBufferAndCapacity) {
   VXString s("hello, world");  // capacity 16
   const char* text = s.data();

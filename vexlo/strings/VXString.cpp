@@ -58,23 +58,20 @@ VXStringRep* NewRep(size_t needed) {
   return rep;
 }
 
-// Case folding goes through the runtime's character functions with the byte
-// as the signed char the text stores. glibc's tables answer the unsigned twin
-// (v + 256) for the negative values of bytes that they leave alone, where
-// other runtimes answer the argument; taking the argument back in that case
-// gives one result everywhere: a byte that the locale does not fold keeps
-// its signed value (0x80 folds to -128, so 0x80 against 'A' compares -193).
-int Settled(int value, int folded) noexcept {
-  return value < 0 && folded == value + 256 ? value : folded;
+// Case folding goes through the runtime's toupper/tolower of the current
+// locale. The text stores bytes as signed chars, but a negative argument other
+// than EOF is undefined for these functions: glibc's tables answer the
+// unsigned twin (v + 256) for it, other runtimes assert, and GCC's optimiser
+// assumes it never happens. So each byte goes in as its unsigned value, which
+// glibc's tables treat exactly as the signed one, and a byte that the locale
+// leaves alone comes back as the signed value it stands for. Every platform
+// then gives one result: in the default locale only a-z / A-Z change, and the
+// byte 0x80 folds to -128 (so 0x80 against 'A' compares -193).
+int Settled(char c, int folded) noexcept {
+  return folded == static_cast<unsigned char>(c) ? static_cast<signed char>(c) : folded;
 }
-int Upper(char c) noexcept {
-  const int value = static_cast<signed char>(c);
-  return Settled(value, std::toupper(value));
-}
-int Lower(char c) noexcept {
-  const int value = static_cast<signed char>(c);
-  return Settled(value, std::tolower(value));
-}
+int Upper(char c) noexcept { return Settled(c, std::toupper(static_cast<unsigned char>(c))); }
+int Lower(char c) noexcept { return Settled(c, std::tolower(static_cast<unsigned char>(c))); }
 
 }  // namespace
 

@@ -93,7 +93,7 @@ class VX_API VXString {
   /// How `index`, `contains` and `compareTo` compare bytes.
   enum ECaseComp : int {
     Exact = 0,       ///< as they stand (unsigned byte order)
-    IgnoreCase = 1,  ///< each byte folded with `toupper` first
+    IgnoreCase = 1,  ///< each byte folded with `toupper` first (see `compareTo`)
   };
 
   /// Which sides `strip` removes; the bits are tested separately.
@@ -271,8 +271,11 @@ class VX_API VXString {
   /// cutting keeps the capacity. To the current length it does nothing at
   /// all: a shared record stays shared, a mark stays.
   void resize(size_t n);
-  /// Folds every byte with `tolower` / `toupper` of the current locale. In
-  /// the default locale only A-Z / a-z change; bytes 0x80 and above never do.
+  /// Folds every byte with `tolower` / `toupper` of the current locale (the
+  /// library never sets the locale). Each byte is passed as its unsigned
+  /// value, the argument every runtime defines; a byte that the locale leaves
+  /// alone keeps its value. In the default locale only A-Z / a-z change, on
+  /// every platform; bytes 0x80 and above never do.
   void toLower();
   void toUpper();
 
@@ -319,8 +322,10 @@ class VX_API VXString {
   /// Three-way comparison of the text with the `n` bytes at `s` (no more
   /// than min(length(), n) of them are read). `Exact`: the `memcmp` result
   /// of the common part when it is not 0. `IgnoreCase`: the difference of
-  /// the first differing pair of folded bytes, taken as signed chars
-  /// ('a' vs 'B' is -1; 0x80 vs 'A' is -193; '_' vs 'a' is +30). When the
+  /// the first differing pair of bytes folded with `toupper` (as `toUpper`
+  /// folds them), where a byte that the locale does not fold counts as a
+  /// signed char: 'a' vs 'B' is -1; 0x80 vs 'A' is -193; '_' vs 'a' is +30,
+  /// since '_' (0x5F) sorts after the letters when case is ignored. When the
   /// common part agrees: exactly -1, 0 or +1 by length.
   int compareTo(const char* s, size_t n, ECaseComp mode = Exact) const noexcept;
   /// Against `s` up to its first NUL (null: "").
