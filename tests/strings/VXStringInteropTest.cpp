@@ -6,61 +6,44 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <string_view>
-#include <type_traits>
 #include <unordered_map>
 
 namespace {
 
 using vx::VXString;
 
-static_assert(!std::is_convertible<VXString, std::string_view>::value,
-              "no implicit view: comparisons stay unambiguous");
-static_assert(!std::is_convertible<std::string_view, VXString>::value,
-              "construction from a view is explicit");
+static_assert(!std::is_convertible<VXString, std::string_view>::value, "no implicit view");
+static_assert(!std::is_convertible<std::string_view, VXString>::value, "explicit from a view");
 
-TEST(VXStringInterop, HashedAndOrderedContainers) {
+TEST(VXStringInterop, KeysOfHashedAndOrderedContainers) {
   std::unordered_map<VXString, int> counts;
   for (const char* word : {"b", "a", "b", "ab", "b"}) ++counts[VXString(word)];
   EXPECT_EQ(counts.size(), 3u);
   EXPECT_EQ(counts.at(VXString("b")), 3);
   EXPECT_EQ(std::hash<VXString>{}(VXString("abc")), VXString("abc").hash());
-
   std::map<VXString, int> ordered;
   for (const char* word : {"b", "a", "B", "ab", "\x80"}) ordered[VXString(word)] = 0;
   std::string keys;
   for (const auto& entry : ordered) keys += entry.first.data() + std::string(" ");
   EXPECT_EQ(keys, "B a ab b \x80 ") << "exact unsigned byte order";
-  EXPECT_TRUE(VXString("a") < VXString("b"));
-  EXPECT_TRUE(VXString("b") > VXString("a"));
-  EXPECT_TRUE(VXString("a") <= VXString("a"));
+  EXPECT_TRUE(VXString("b") > VXString("a") && VXString("a") <= VXString("a"));
   EXPECT_FALSE(VXString("a") >= VXString("ab"));
 }
 
 TEST(VXStringInterop, ReversedAndNegatedEqualityAgree) {
   const VXString abc("abc");
-  EXPECT_TRUE("abc" == abc);
-  EXPECT_FALSE("abd" == abc);
-  EXPECT_TRUE(abc != "abd");
-  EXPECT_TRUE("ab" != abc);
-  EXPECT_FALSE(abc != VXString("abc"));
-  EXPECT_TRUE(abc != VXString("ABC"));
+  EXPECT_TRUE("abc" == abc && abc != "abd" && "ab" != abc && abc != VXString("ABC"));
+  EXPECT_FALSE("abd" == abc || abc != VXString("abc"));
 }
 
 TEST(VXStringInterop, ViewsRangesAndStreams) {
-  const VXString nul("a\0b", 3);
+  const VXString nul(std::string_view("a\0b", 3));
+  EXPECT_EQ(nul.capacity(), 8u);
   EXPECT_EQ(nul.view(), std::string_view("a\0b", 3));
-  EXPECT_EQ(nul.view().data(), nul.data());
   std::string bytes;
   for (char c : nul) bytes += c;
-  EXPECT_EQ(bytes, std::string("a\0b", 3));
   for (char c : VXString()) bytes += c;
-  EXPECT_EQ(bytes.size(), 3u);
-
-  const VXString fromView(std::string_view("x\0y", 3));
-  EXPECT_EQ(fromView.length(), 3u);
-  EXPECT_EQ(fromView.capacity(), 8u);
-
+  EXPECT_EQ(bytes, std::string("a\0b", 3));
   std::ostringstream out;
   out << nul << '|' << std::setw(5) << VXString("ab") << '|';
   EXPECT_EQ(out.str(), std::string("a\0b|   ab|", 10));

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "strings/StringTestSupport.h"
-
 namespace {
 
 using vx::NPOS;
@@ -13,7 +9,7 @@ using vx::VXString;
 constexpr VXString::ECaseComp kExact = VXString::Exact;
 constexpr VXString::ECaseComp kIgnore = VXString::IgnoreCase;
 
-TEST(VXStringSearch, SingleBytes) {
+TEST(VXStringSearch, BytesAndSets) {
   const VXString hello("hello");
   EXPECT_EQ(hello.first('l'), 2u);
   EXPECT_EQ(hello.index('l'), 2u);
@@ -23,46 +19,33 @@ TEST(VXStringSearch, SingleBytes) {
   EXPECT_EQ(hello.index('l', 4), NPOS);
   EXPECT_EQ(hello.index('o', 5), NPOS);
   EXPECT_EQ(hello.index('o', 99), NPOS) << "a start beyond the text finds nothing";
-  EXPECT_EQ(hello.first('L'), NPOS);
-  EXPECT_EQ(hello.last('z'), NPOS);
   EXPECT_EQ(hello.first('\0'), NPOS) << "the terminator is not text";
+  EXPECT_EQ(hello.first("ol"), 2u) << "the smallest position, whatever the set's order";
+  EXPECT_EQ(hello.first(""), NPOS);
+  EXPECT_EQ(hello.first(static_cast<const char*>(nullptr)), NPOS);
+  EXPECT_EQ(VXString("\xff").first("\x7f\xff"), 0u);
   const VXString nul("a\0b", 3);
   EXPECT_EQ(nul.first('\0'), 1u);
   EXPECT_EQ(nul.last('\0'), 1u);
-}
-
-TEST(VXStringSearch, SetsAnswerTheSmallestPosition) {
-  const VXString hello("hello");
-  EXPECT_EQ(hello.first("ol"), 2u);
-  EXPECT_EQ(hello.first("zyxo"), 4u);
-  EXPECT_EQ(hello.first(""), NPOS);
-  EXPECT_EQ(hello.first(static_cast<const char*>(nullptr)), NPOS);
-  const VXString nul("a\0b", 3);
-  EXPECT_EQ(nul.first("xb"), 2u) << "the measured set has no NUL";
+  EXPECT_EQ(nul.first("xb"), 2u) << "a measured set has no NUL";
   EXPECT_EQ(nul.first("x\0", 2), 1u);
-  EXPECT_EQ(VXString("\xff").first("\x7f\xff"), 0u);
 }
 
 TEST(VXStringSearch, SequencesByModeAndStart) {
   const VXString hello("hello");
   EXPECT_EQ(hello.index("LL", 0, kIgnore), 2u);
   EXPECT_EQ(hello.index("LL", 0, kExact), NPOS);
-  EXPECT_EQ(hello.index("ll"), 2u);
   EXPECT_EQ(hello.index("lo", 4), NPOS) << "longer than the room";
   EXPECT_EQ(hello.index("lo", 3), 3u);
-  EXPECT_EQ(hello.index("hello"), 0u);
-  EXPECT_EQ(hello.index("hellos"), NPOS);
-  EXPECT_EQ(hello.index("lx"), NPOS) << "first byte matches, the rest does not";
+  EXPECT_EQ(hello.index("lx"), NPOS);
   EXPECT_EQ(VXString("aaab").index("aab"), 1u);
   EXPECT_EQ(VXString("abAB").index("ab", 1, kIgnore), 2u);
-  for (size_t start : {size_t{6}, size_t{100}, NPOS}) {
-    EXPECT_EQ(hello.index("", start), NPOS);
-    EXPECT_EQ(hello.index("h", start), NPOS);
-  }
+  for (size_t start : {size_t{6}, NPOS}) EXPECT_EQ(hello.index("", start), NPOS);
   EXPECT_EQ(hello.index(VXString("lox"), 2, 0), 3u) << "only the first two pattern bytes";
-  EXPECT_EQ(hello.index(VXString("LOX"), 2, 0, kIgnore), 3u);
-  EXPECT_EQ(hello.index(VXString("ll"), 1), 2u);
   EXPECT_EQ(hello.index(VXString("LL"), 1, kIgnore), 2u);
+  EXPECT_EQ(VXString("a\0b", 3).index("\0b", 2, 0), 1u);
+  EXPECT_TRUE(VXString("xAbC").contains("aBc", kIgnore));
+  EXPECT_FALSE(VXString("xAbC").contains(VXString("aBc")));
 }
 
 TEST(VXStringSearch, EmptyPatternsAndEmptyTexts) {
@@ -70,28 +53,11 @@ TEST(VXStringSearch, EmptyPatternsAndEmptyTexts) {
   EXPECT_EQ(abc.index("", 0), 0u);
   EXPECT_EQ(abc.index("", 2), 2u);
   EXPECT_EQ(abc.index("", 3), NPOS);
-  EXPECT_EQ(abc.index(static_cast<const char*>(nullptr), 1), 1u);
-  EXPECT_TRUE(abc.contains(""));
   EXPECT_TRUE(abc.contains(VXString()));
   for (const VXString& empty : {VXString(), VXString("")}) {
     EXPECT_FALSE(empty.contains(""));
-    EXPECT_EQ(empty.index(""), NPOS);
-    EXPECT_EQ(empty.index("", 0, 0), NPOS);
-    EXPECT_EQ(empty.first('\0'), NPOS);
-    EXPECT_EQ(empty.last('\0'), NPOS);
-    EXPECT_EQ(empty.first("ab"), NPOS);
-    EXPECT_EQ(empty.index('a', 0), NPOS);
+    EXPECT_EQ(empty.index("", 0, 0) & empty.first('\0') & empty.last('\0') & empty.first("ab"), NPOS);
   }
-}
-
-TEST(VXStringSearch, NulBytesAreOrdinaryBytes) {
-  const VXString nul("a\0b", 3);
-  EXPECT_EQ(nul.index("\0b", 2, 0), 1u);
-  EXPECT_EQ(nul.index("b"), 2u);
-  EXPECT_TRUE(nul.contains(VXString("\0b", 2)));
-  EXPECT_FALSE(nul.contains(VXString("\0c", 2)));
-  EXPECT_TRUE(VXString("xAbC").contains("aBc", kIgnore));
-  EXPECT_FALSE(VXString("xAbC").contains("aBc"));
 }
 
 TEST(VXStringCompare, ThreeWayValuesByMode) {
@@ -99,11 +65,8 @@ TEST(VXStringCompare, ThreeWayValuesByMode) {
   for (VXString::ECaseComp mode : {kExact, kIgnore}) {
     EXPECT_LT(abc.compareTo("abd", mode), 0);
     EXPECT_EQ(abc.compareTo("ab", mode), 1);
-    EXPECT_EQ(VXString("ab").compareTo("abc", mode), -1);
-    EXPECT_EQ(abc.compareTo(abc, mode), 0);
+    EXPECT_EQ(VXString("ab").compareTo(abc, mode), -1);
     EXPECT_EQ(VXString().compareTo("", mode), 0);
-    EXPECT_EQ(VXString().compareTo(VXString(""), mode), 0);
-    EXPECT_EQ(VXString().compareTo(static_cast<const char*>(nullptr), mode), 0);
     EXPECT_EQ(abc.compareTo("abX", 2, mode), 1) << "only two bytes of the argument";
   }
   EXPECT_LT(VXString("ABC").compareTo("abc"), 0);
@@ -113,22 +76,18 @@ TEST(VXStringCompare, ThreeWayValuesByMode) {
   EXPECT_EQ(VXString("_").compareTo("a", kIgnore), 0x5F - 0x41);
   EXPECT_GT(VXString("\x80").compareTo("A"), 0);
   EXPECT_EQ(VXString("\x80").compareTo("A", kIgnore), -193);
-  EXPECT_EQ(VXString("\xff").compareTo("\x80", kIgnore), 127);
   EXPECT_LT(VXString("a\0b", 3).compareTo(VXString("a\0c", 3)), 0);
 }
 
 TEST(VXStringCompare, EqualityIsExactOverTheWholeLength) {
-  const VXString none;
-  EXPECT_TRUE(none == VXString(""));
-  EXPECT_TRUE(none == "");
-  EXPECT_TRUE(none == static_cast<const char*>(nullptr));
+  EXPECT_TRUE(VXString() == VXString(""));
+  EXPECT_TRUE(VXString() == "");
+  EXPECT_TRUE(VXString() == static_cast<const char*>(nullptr));
   EXPECT_FALSE(VXString("ab") == "abc");
   EXPECT_FALSE(VXString("abc") == "ab");
   EXPECT_FALSE(VXString("ABC") == "abc");
   EXPECT_FALSE(VXString("ab") == VXString("abc"));
-  EXPECT_TRUE(VXString("abc") == VXString("abc"));
   const VXString nul("a\0b", 3);
-  EXPECT_FALSE(nul == "a");
   EXPECT_FALSE(nul == nul.data());
   EXPECT_TRUE(nul == VXString("a\0b", 3));
   EXPECT_FALSE(nul == VXString("a\0c", 3));
@@ -136,16 +95,12 @@ TEST(VXStringCompare, EqualityIsExactOverTheWholeLength) {
 
 TEST(VXStringHash, ValuesOfTheByteHash) {
   EXPECT_EQ(VXString().hash(), 0u);
-  EXPECT_EQ(VXString("").hash(), 0u);
   EXPECT_EQ(VXString("\0", 1).hash(), 0x9E3779B9u);
   EXPECT_EQ(VXString("\xff").hash(), 0x9E3779B8u);
   EXPECT_EQ(VXString("a").hash(), 0x9E377A1Au);
-  EXPECT_EQ(VXString("abc").hash(), 0x00000A16FB515711u);
   const VXString abc("abc");
-  const VXString copy(abc);
+  EXPECT_EQ(abc.hash(), 0x00000A16FB515711u);
   EXPECT_EQ(VXString::hash(abc), abc.hash());
-  EXPECT_EQ(VXString("abc").hash(), copy.hash());
-  EXPECT_NE(VXString("abd").hash(), abc.hash());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -42,13 +43,18 @@ std::string RoundText(int round) { return "round " + std::to_string(round) + " o
 
 // Each round, every worker holds one of several handles to one record (the
 // string that made it is gone), then all of them at once read it and either
-// let go or change their handle. The holders that detach race with the ones
+// let go or change their handle, while copying two strings that all of them
+// share (one marked unshareable). The holders that detach race with the ones
 // that let go, down to the last two; the count alone must order every read
 // of the old text before the last holder writes or frees it.
 TEST(VXStringThreads, HoldersOfOneRecordDetachAndLetGoAtOnce) {
   constexpr int kThreads = 4;
   constexpr int kRounds = 1500;
   std::vector<VXString> slots(kThreads);
+  const VXString common("every worker copies this");
+  VXString marked("and this");
+  marked[0] = 'A';
+  std::atomic<int> mismatches{0};
   std::vector<std::string> results(kThreads);
   Turnstile turnstile(kThreads + 1);
   std::vector<std::thread> workers;
@@ -58,29 +64,19 @@ TEST(VXStringThreads, HoldersOfOneRecordDetachAndLetGoAtOnce) {
         turnstile.Arrive();  // the slots are filled
         VXString& mine = slots[t];
         const std::string before = Text(mine);
+        const VXString fromShared(common), fromMarked(marked);  // read by every worker at once
+        if (fromShared.data() != common.data() || fromMarked.data() == marked.data()) ++mismatches;
         switch ((t + round) % 4) {
-          case 0:
-            mine.append(" plus more");
-            break;
-          case 1: {
-            mine[0] = 'R';
-            const VXString copy(mine);  // copies the bytes of the marked record
-            mine = copy;
-            break;
-          }
-          case 2:
-            mine = VXString("unrelated");
-            break;
-          default:
-            mine.toUpper();
-            break;
+          case 0: mine.append(" plus more"); break;
+          case 1: mine[0] = 'R'; mine = VXString(mine); break;  // a copy of a marked record
+          case 2: mine = VXString("unrelated"); break;
+          default: mine.toUpper(); break;
         }
         results[t] = before + "|" + Text(mine);
         turnstile.Arrive();  // done with the slot
       }
     });
   }
-  int mismatches = 0;
   for (int round = 0; round < kRounds; ++round) {
     {
       const VXString base(RoundText(round).c_str());
@@ -98,50 +94,7 @@ TEST(VXStringThreads, HoldersOfOneRecordDetachAndLetGoAtOnce) {
     }
   }
   for (auto& worker : workers) worker.join();
-  EXPECT_EQ(mismatches, 0);
-}
-
-// Free-running: every thread copies, assigns, edits and drops handles that
-// share records with the other threads' handles, and with two strings that
-// all of them read, one of them marked unshareable.
-TEST(VXStringThreads, CopiesAssignmentsAndEditsAcrossThreads) {
-  constexpr int kThreads = 4;
-  constexpr int kIterations = 20000;
-  const VXString shared("a text that every thread copies");
-  VXString markedSource("marked text");
-  markedSource[0] = 'M';
-  const VXString& marked = markedSource;
-  std::vector<int> failures(kThreads, 0);
-  std::vector<std::thread> workers;
-  for (int t = 0; t < kThreads; ++t) {
-    workers.emplace_back([&, t] {
-      VXString kept(shared);
-      for (int i = 0; i < kIterations; ++i) {
-        VXString a(shared);
-        VXString b;
-        b = a;
-        VXString c(b);
-        c.append('x');
-        b[0] = 'A';
-        VXString d(marked);
-        if (i % 3 == 0) kept = a;
-        if (i % 5 == 0) kept = d;
-        if (i % 7 == 0) kept.replace(0, 1, "K");
-        if (Text(a) != "a text that every thread copies" || Text(c) != Text(shared) + "x" ||
-            Text(b) != "A text that every thread copies" || Text(d) != "Marked text" ||
-            a.data() != shared.data()) {
-          ++failures[t];
-        }
-      }
-      if (Text(kept).substr(1) != "arked text" && Text(kept).substr(1) != " text that every thread copies") {
-        ++failures[t];
-      }
-    });
-  }
-  for (auto& worker : workers) worker.join();
-  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
-  EXPECT_EQ(Text(shared), "a text that every thread copies");
-  EXPECT_EQ(Text(marked), "Marked text");
+  EXPECT_EQ(mismatches.load(), 0);
 }
 
 }  // namespace
