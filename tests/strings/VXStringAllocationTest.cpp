@@ -40,7 +40,7 @@ TEST(VXStringAllocation, FailedChangesLeaveEveryHolderAsItWas) {
   const VXString src("0123456789");
   const std::function<void(VXString&)> operations[] = {
       [&](VXString& s) { s = src; }, [](VXString& s) { s = 'c'; }, [](VXString& s) { s = "longer text"; },
-      [](VXString& s) { s[0] = 'W'; }, [](VXString& s) { s(0) = 'W'; },
+      [](VXString& s) { s[0] = s.isNull() ? '\0' : 'W'; }, [](VXString& s) { s(0) = s(0); },
       [](VXString& s) { s.replace(0, 2, "replacement"); }, [&](VXString& s) { s.replace(0, 1, src); },
       [&](VXString& s) { s.replace(0, 1, src, 9); }, [](VXString& s) { s.append("appended text"); },
       [](VXString& s) { s.append("appended", 8); }, [&](VXString& s) { s.append(src); },

@@ -86,8 +86,14 @@ struct VXStringTestAccess;
 ///   must come with the count 0.
 /// - A splicing position beyond `length()` asserts; release uses `length()`.
 /// - `insert`/`prepend` with a `VXString` source and a count beyond the
-///   source's length assert; release uses the whole source.
-/// - Index operators outside the text assert; release does not check.
+///   source's length assert; release uses the whole source. So does the
+///   sequence search with a `VXString` pattern and a pattern length beyond it.
+/// - `index(c, start)` with `start` beyond `length()` answers `NPOS`, as the
+///   sequence search does (every build).
+/// - Index operators beyond `length()` assert; release does not check. The
+///   writable ones may reach the terminator but must not change it.
+/// - A view from `operator()(start, length)` that does not fit asserts;
+///   release stores it unchecked.
 class VX_API VXString {
  public:
   /// How `index`, `contains` and `compareTo` compare bytes.
@@ -364,8 +370,11 @@ class VX_API VXString {
   /// 0x80000000 as a `long`: -2147483648.
   static const long Unshareable;
 
-  // The count functions take the record's 32-bit atomic count and answer the
-  // value as a `long`.
+  // The count functions take the record's count as the 32-bit atomic it is
+  // (a `long` is 64 bits on some platforms) and answer its value as a `long`.
+  // Increment and decrement are sequentially consistent read-modify-writes;
+  // the stores of 1 or the mark at the end of a change are relaxed, as the
+  // string is then the record's only holder.
   /// The count, with acquire order: a holder that sees itself alone (1 or the
   /// mark) is ordered after every other holder's last use of the record.
   static long IntAtomicGet(const RefCount& value) noexcept {
