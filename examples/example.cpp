@@ -1,6 +1,6 @@
 // A tour of vx::VXString, one section per function: sharing and copy on
 // write, editing, search, comparison and hashing, views and stripping.
-#include <vexlo/strings/VXString.h>
+#include <vexlo/vexlo.h>
 
 #include <iostream>
 

@@ -15,6 +15,9 @@
 #include "vexlo/tvc/TVCException.h"
 #include "vexlo/tvc/TVCIPCException.h"
 
+#include "vexlo/strings/VXString.h"
+#include "vexlo/strings/VXSubString.h"
+
 #include "vexlo/channels/CFileReader.h"
 #include "vexlo/channels/CFileWriter.h"
 #include "vexlo/channels/CMemReader.h"
