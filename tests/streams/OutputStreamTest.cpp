@@ -55,7 +55,15 @@ template <class Format>
 class OutputStreamContract : public ::testing::Test {};
 
 using Formats = ::testing::Types<BinaryFormat, PortableFormat>;
-TYPED_TEST_SUITE(OutputStreamContract, Formats);
+// Names the instantiations after the format (and gives the macro its
+// optional argument, which Clang's pedantic mode asks for).
+struct FormatNames {
+  template <class Format>
+  static std::string GetName(int) {
+    return std::is_same<Format, BinaryFormat>::value ? "Binary" : "Portable";
+  }
+};
+TYPED_TEST_SUITE(OutputStreamContract, Formats, FormatNames);
 
 struct Example {
   const char* call;
