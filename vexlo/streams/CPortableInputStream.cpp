@@ -32,7 +32,7 @@ constexpr DigitValueTable MakeDigitValueTable() {
 constexpr DigitValueTable kDigits = MakeDigitValueTable();
 constexpr unsigned kBadDigit = 0xF0;
 
-static_assert(kDigits.value['F'] == 15 && kDigits.value['f'] == 0xFF, "");
+static_assert(kDigits.value[0x46] == 15 && kDigits.value[0x66] == 0xFF, "'F' is 15, 'f' no digit");
 
 [[noreturn]] void ThrowBadCharacter(const unsigned char* text, size_t length) {
   size_t at = 0;
