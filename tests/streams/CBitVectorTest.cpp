@@ -160,9 +160,15 @@ TEST(CBitVector, FailedReadLeavesTheVectorAsItWas) {
   };
   const Case cases[] = {
       {"count cut short", "0A000000"},
-      {"bits cut short", "0A00000000000000" "05"},
-      {"bad digit in the bits", "0A00000000000000" "0x02"},
-      {"unused high bits set", "0A00000000000000" "0506"},
+      {"bits cut short",
+       "0A00000000000000"
+       "05"},
+      {"bad digit in the bits",
+       "0A00000000000000"
+       "0x02"},
+      {"unused high bits set",
+       "0A00000000000000"
+       "0506"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -172,14 +178,17 @@ TEST(CBitVector, FailedReadLeavesTheVectorAsItWas) {
     EXPECT_THROW(v.ReadFrom(in), tvc::TVCIPCException);
     EXPECT_EQ(v, before);
   }
-  StringReader reader("0300000000000000" "0F");
+  StringReader reader(
+      "0300000000000000"
+      "0F");
   vx::CPortableInputStream in(&reader);
   CBitVector v;
   try {
     v.ReadFrom(in);
     FAIL() << "bit 3 of a 3-bit vector is set";
   } catch (const vx::CStreamFormatException& e) {
-    EXPECT_STREQ(e.what(), "CBitVector: unused high bits set in the last byte (0x0F) of a 3-bit vector");
+    EXPECT_STREQ(e.what(),
+                 "CBitVector: unused high bits set in the last byte (0x0F) of a 3-bit vector");
   }
 }
 
@@ -249,7 +258,10 @@ TEST(CBitVector, DerivedVectorsOverrideTheSerialisedForm) {
   RecordingWriter writer;
   vx::CPortableOutputStream out(&writer);
   asBase.WriteTo(out);
-  EXPECT_EQ(writer.All(), "56" "0300000000000000" "07");
+  EXPECT_EQ(writer.All(),
+            "56"
+            "0300000000000000"
+            "07");
   StringReader reader(writer.All());
   vx::CPortableInputStream in(&reader);
   Tagged copy;

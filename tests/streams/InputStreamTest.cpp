@@ -297,13 +297,12 @@ TYPED_TEST(InputStreamContract, OnlyBlocksAboveTheStackLimitAllocate) {
   reader.position = 0;
   out.assign(limit + 1, 'z');
   reader.sizes.clear();
-  const int points = vxtest::ForEachAllocationFailure(
-      [&] { stream.GetN(&out[0], limit + 1); },
-      [&] {
-        EXPECT_EQ(out, std::string(limit + 1, 'z'));
-        EXPECT_TRUE(reader.sizes.empty());
-        EXPECT_EQ(reader.position, 0u);
-      });
+  const int points = vxtest::ForEachAllocationFailure([&] { stream.GetN(&out[0], limit + 1); },
+                                                      [&] {
+                                                        EXPECT_EQ(out, std::string(limit + 1, 'z'));
+                                                        EXPECT_TRUE(reader.sizes.empty());
+                                                        EXPECT_EQ(reader.position, 0u);
+                                                      });
   EXPECT_GE(points, 2) << "the array and the holder's count";
   EXPECT_EQ(out, block);
 }
@@ -367,7 +366,13 @@ TYPED_TEST(InputStreamContract, DeviceIsAskedForItsReaderOnce) {
 // ---- CPortableInputStream --------------------------------------------------
 
 TEST(CPortableInputStream, OnlyTIsTrue) {
-  StringReader reader("54" "46" "01" "00" "74" "FF");
+  StringReader reader(
+      "54"
+      "46"
+      "01"
+      "00"
+      "74"
+      "FF");
   CPortableInputStream stream(&reader);
   bool values[6] = {false, true, true, true, true, true};
   for (bool& value : values) stream.GetBool(value);
@@ -404,7 +409,7 @@ TEST(CPortableInputStream, EveryCharacterPairDecodesOrIsRejected) {
     return -1;
   };
   std::string text;
-  text.reserve(2 * 65536);
+  text.reserve(size_t{2} * 65536);
   for (int h = 0; h < 256; ++h) {
     for (int l = 0; l < 256; ++l) {
       text.push_back(static_cast<char>(h));
@@ -438,7 +443,9 @@ TEST(CPortableInputStream, EveryCharacterPairDecodesOrIsRejected) {
 }
 
 TEST(CPortableInputStream, RejectionSaysWhatAndWhere) {
-  StringReader reader("E803g000" "E8030000");
+  StringReader reader(
+      "E803g000"
+      "E8030000");
   CPortableInputStream stream(&reader);
   int value = 42;
   try {

@@ -30,9 +30,8 @@ static_assert(std::is_base_of<tvc::ITVCOutStream, CBinaryOutputStream>::value, "
 static_assert(std::is_base_of<tvc::ITVCOutStream, CPortableOutputStream>::value, "");
 static_assert(!std::is_convertible<tvc::ITVCBinaryWriter*, CPortableOutputStream>::value,
               "a writer does not silently become a stream");
-static_assert(std::is_copy_assignable<CBinaryOutputStream>::value &&
-                  std::is_copy_assignable<CPortableOutputStream>::value,
-              "");
+static_assert(std::is_copy_assignable<CBinaryOutputStream>::value, "");
+static_assert(std::is_copy_assignable<CPortableOutputStream>::value, "");
 
 // What distinguishes the two formats, for the shared tests: how the raw
 // little-endian bytes of a value and a bool appear on the channel, and when
@@ -87,9 +86,12 @@ const Example kExamples[] = {
     {"PutLong(-1)", [](tvc::ITVCOutStream& s) { s.PutLong(-1); }, "FF FF FF FF"},
     {"PutDWORD(0x12345678)", [](tvc::ITVCOutStream& s) { s.PutDWORD(0x12345678); }, "78 56 34 12"},
     {"PutDouble(1.0)", [](tvc::ITVCOutStream& s) { s.PutDouble(1.0); }, "00 00 00 00 00 00 F0 3F"},
-    {"PutDouble(-2.5)", [](tvc::ITVCOutStream& s) { s.PutDouble(-2.5); }, "00 00 00 00 00 00 04 C0"},
-    {"PutDouble(-0.0)", [](tvc::ITVCOutStream& s) { s.PutDouble(-0.0); }, "00 00 00 00 00 00 00 80"},
-    {"PutInt64(-2)", [](tvc::ITVCOutStream& s) { s.PutInt64(kMinusTwo); }, "FE FF FF FF FF FF FF FF"},
+    {"PutDouble(-2.5)", [](tvc::ITVCOutStream& s) { s.PutDouble(-2.5); },
+     "00 00 00 00 00 00 04 C0"},
+    {"PutDouble(-0.0)", [](tvc::ITVCOutStream& s) { s.PutDouble(-0.0); },
+     "00 00 00 00 00 00 00 80"},
+    {"PutInt64(-2)", [](tvc::ITVCOutStream& s) { s.PutInt64(kMinusTwo); },
+     "FE FF FF FF FF FF FF FF"},
     {"PutUint64(0x0102030405060708)", [](tvc::ITVCOutStream& s) { s.PutUint64(kAscending); },
      "08 07 06 05 04 03 02 01"},
     {"PutSizet(300)", [](tvc::ITVCOutStream& s) { s.PutSizet(300); }, "2C 01 00 00 00 00 00 00"},
@@ -313,7 +315,7 @@ TEST(CPortableOutputStream, EveryByteValueIsTwoUpperCaseDigits) {
   for (int i = 0; i < 256; ++i) {
     char expected[3];
     std::snprintf(expected, sizeof expected, "%02X", i);
-    EXPECT_EQ(text.substr(2 * i, 2), expected) << "byte " << i;
+    EXPECT_EQ(text.substr(2 * static_cast<size_t>(i), 2), expected) << "byte " << i;
   }
 }
 

@@ -24,13 +24,9 @@ CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader) : reader(&
 
 CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
 
-CBinaryInputStream::CBinaryInputStream(IReadWriteDevice& device)
-    : reader(device.GetReader()) {}
+CBinaryInputStream::CBinaryInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
 
-CBinaryInputStream::CBinaryInputStream(IReadWriteDevice* device)
-    : CBinaryInputStream(*device) {}
-
-CBinaryInputStream::~CBinaryInputStream() = default;
+CBinaryInputStream::CBinaryInputStream(IReadWriteDevice* device) : CBinaryInputStream(*device) {}
 
 // The local union, not the caller's variable, receives the bytes: a reader
 // may have filled part of its buffer before it throws.

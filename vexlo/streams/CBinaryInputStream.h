@@ -65,9 +65,11 @@ class VX_API CBinaryInputStream : public tvc::ITVCInStream {
   /// As the reference form; `device` must not be null.
   explicit CBinaryInputStream(IReadWriteDevice* device);
 
+  /// A stream on the same reader; see the class comment for what is shared.
   CBinaryInputStream(const CBinaryInputStream&) = default;
+  /// Takes the source's reader; returns `*this`.
   CBinaryInputStream& operator=(const CBinaryInputStream&) = default;
-  ~CBinaryInputStream();
+  ~CBinaryInputStream() = default;
 
   /// 00 -> false, 01 -> true, anything else `CStreamFormatException`.
   void GetBool(bool& value) override;

@@ -16,8 +16,7 @@ CBinaryOutputStream::CBinaryOutputStream(tvc::ITVCBinaryWriter* writer)
 CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice& device)
     : writer(device.GetWriter()), byteCount(0) {}
 
-CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice* device)
-    : CBinaryOutputStream(*device) {}
+CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice* device) : CBinaryOutputStream(*device) {}
 
 CBinaryOutputStream::~CBinaryOutputStream() = default;
 

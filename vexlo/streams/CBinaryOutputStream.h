@@ -66,7 +66,9 @@ class VX_API CBinaryOutputStream : public tvc::ITVCOutStream {
   /// As the reference form; `device` must not be null.
   explicit CBinaryOutputStream(IReadWriteDevice* device);
 
+  /// A stream on the same writer; see the class comment for what is shared.
   CBinaryOutputStream(const CBinaryOutputStream&) = default;
+  /// Takes the source's writer and count; returns `*this`.
   CBinaryOutputStream& operator=(const CBinaryOutputStream&) = default;
   ~CBinaryOutputStream() override;
 

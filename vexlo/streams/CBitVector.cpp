@@ -58,7 +58,8 @@ unsigned char* CBitVector::Allocate(size_t byteCount) {
 }
 
 void CBitVector::ClearPadding() noexcept {
-  if (bitCount % 8 != 0) bytes[bitCount / 8] &= static_cast<unsigned char>((1u << (bitCount % 8)) - 1);
+  if (bitCount % 8 != 0)
+    bytes[bitCount / 8] &= static_cast<unsigned char>((1u << (bitCount % 8)) - 1);
 }
 
 void CBitVector::WriteTo(tvc::ITVCOutStream& stream) const {
@@ -136,7 +137,8 @@ void CBitVector::Swap(CBitVector& other) noexcept {
 
 bool operator==(const CBitVector& a, const CBitVector& b) noexcept {
   return a.bitCount == b.bitCount &&
-         (a.bitCount == 0 || std::memcmp(a.bytes, b.bytes, CBitVector::ByteCountFor(a.bitCount)) == 0);
+         (a.bitCount == 0 ||
+          std::memcmp(a.bytes, b.bytes, CBitVector::ByteCountFor(a.bitCount)) == 0);
 }
 
 bool operator!=(const CBitVector& a, const CBitVector& b) noexcept { return !(a == b); }

@@ -60,11 +60,13 @@ class VX_API CBitVector {
   CBitVector() noexcept;
   /// `bitCount` bits, all equal to `value`.
   explicit CBitVector(size_t bitCount, bool value = false);
+  /// A vector of its own with `other`'s bits.
   CBitVector(const CBitVector& other);
   /// Takes `other`'s bits, leaving it empty.
   CBitVector(CBitVector&& other) noexcept;
   /// Strong guarantee: on failure the target is unchanged.
   CBitVector& operator=(const CBitVector& other);
+  /// Takes `other`'s bits, leaving it empty.
   CBitVector& operator=(CBitVector&& other) noexcept;
 
   /// Puts the vector on `stream` in the serialised form above.
@@ -76,6 +78,7 @@ class VX_API CBitVector {
 
   /// The number of bits.
   size_t Size() const noexcept { return bitCount; }
+  /// Whether there are no bits.
   bool Empty() const noexcept { return bitCount == 0; }
   /// Whether bit `index` is set.
   bool Test(size_t index) const;
@@ -88,10 +91,12 @@ class VX_API CBitVector {
   /// Changes the size to `newBitCount`: the first bits keep their values,
   /// added bits take `value`. Strong guarantee.
   void Resize(size_t newBitCount, bool value = false);
+  /// Exchanges the contents of the two vectors.
   void Swap(CBitVector& other) noexcept;
 
   /// Same size and the same bits.
   friend VX_API bool operator==(const CBitVector& a, const CBitVector& b) noexcept;
+  /// Different size or different bits.
   friend VX_API bool operator!=(const CBitVector& a, const CBitVector& b) noexcept;
 
  private:

@@ -73,10 +73,10 @@ void DecodeHex(const unsigned char* text, size_t n, unsigned char* out) {
   size_t i = 0;
   for (; i + 2 <= n; i += 2, text += 4) {
     out[i] = static_cast<unsigned char>(kDigits.value[text[0]] << 4 | kDigits.value[text[1]]);
-    out[i + 1] =
-        static_cast<unsigned char>(kDigits.value[text[2]] << 4 | kDigits.value[text[3]]);
+    out[i + 1] = static_cast<unsigned char>(kDigits.value[text[2]] << 4 | kDigits.value[text[3]]);
   }
-  if (i < n) out[i] = static_cast<unsigned char>(kDigits.value[text[0]] << 4 | kDigits.value[text[1]]);
+  if (i < n)
+    out[i] = static_cast<unsigned char>(kDigits.value[text[0]] << 4 | kDigits.value[text[1]]);
 }
 
 // The whole of a get: one Read into the scratch area, validation of every
@@ -102,17 +102,12 @@ T ValueOf(const PersistTypeUnion& u) {
 
 CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
 
-CPortableInputStream::CPortableInputStream(IReadWriteDevice& device)
-    : reader(device.GetReader()) {}
+CPortableInputStream::CPortableInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
 
 CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
     : CPortableInputStream(*device) {}
 
-CPortableInputStream::~CPortableInputStream() = default;
-
-void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
-  ReadHex(reader, u.bytes, n);
-}
+void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) { ReadHex(reader, u.bytes, n); }
 
 void CPortableInputStream::GetBool(bool& value) {
   char c = 0;

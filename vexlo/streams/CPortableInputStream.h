@@ -64,9 +64,11 @@ class VX_API CPortableInputStream : public tvc::ITVCInStream {
   /// As the reference form; `device` must not be null.
   explicit CPortableInputStream(IReadWriteDevice* device);
 
+  /// A stream on the same reader; see the class comment for what is shared.
   CPortableInputStream(const CPortableInputStream&) = default;
+  /// Takes the source's reader; returns `*this`.
   CPortableInputStream& operator=(const CPortableInputStream&) = default;
-  ~CPortableInputStream();
+  ~CPortableInputStream() = default;
 
   /// Calls `GetChar`; true for "T" only.
   void GetBool(bool& value) override;

@@ -79,7 +79,9 @@ class VX_API CPortableOutputStream : public tvc::ITVCOutStream {
   /// As the reference form; `device` must not be null.
   explicit CPortableOutputStream(IReadWriteDevice* device);
 
+  /// A stream on the same writer; see the class comment for what is shared.
   CPortableOutputStream(const CPortableOutputStream&) = default;
+  /// Takes the source's writer and count; returns `*this`.
   CPortableOutputStream& operator=(const CPortableOutputStream&) = default;
   ~CPortableOutputStream() override;
 

@@ -27,6 +27,7 @@ namespace vx {
 template <class T, size_t StackSize = 4096>
 class CScratchArea {
  public:
+  /// Provides room for `size` elements; may throw `std::bad_alloc`.
   explicit CScratchArea(size_t size) : area(local) {
     if (size <= StackSize) return;
     if (size > static_cast<size_t>(PTRDIFF_MAX) / sizeof(T)) throw std::bad_array_new_length();
@@ -38,7 +39,9 @@ class CScratchArea {
   CScratchArea(const CScratchArea&) = delete;
   CScratchArea& operator=(const CScratchArea&) = delete;
 
+  /// The first of the `size` elements; valid while the object lives.
   T* get() { return area; }
+  /// Whether the room is the heap array.
   bool onHeap() const { return area != local; }
 
  private:

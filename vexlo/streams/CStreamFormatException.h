@@ -43,10 +43,13 @@ class VX_API CStreamFormatException : public tvc::TVCIPCException {
   /// Keeps a copy of the NUL-terminated `message` (null gives the generic
   /// message).
   explicit CStreamFormatException(const char* message) noexcept;
+  /// Copies the message; never throws.
   CStreamFormatException(const CStreamFormatException&) noexcept = default;
+  /// Copies the message; never throws.
   CStreamFormatException& operator=(const CStreamFormatException&) noexcept = default;
   ~CStreamFormatException() override;
 
+  /// The message given at construction (or the generic one).
   const char* what() const noexcept override;
 
  private:

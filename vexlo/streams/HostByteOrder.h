@@ -11,12 +11,13 @@
 /// correct on a little-endian host only, which every target of the library
 /// is; a big-endian build stops here instead of writing swapped values.
 
+/// 1 when the host stores multi-byte values least significant byte first.
 #if defined(_WIN32)
-#  define VEXLO_HOST_LITTLE_ENDIAN 1
+# define VEXLO_HOST_LITTLE_ENDIAN 1
 #elif defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__)
-#  define VEXLO_HOST_LITTLE_ENDIAN (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__)
+# define VEXLO_HOST_LITTLE_ENDIAN (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__)
 #else
-#  define VEXLO_HOST_LITTLE_ENDIAN 0
+# define VEXLO_HOST_LITTLE_ENDIAN 0
 #endif
 
 static_assert(VEXLO_HOST_LITTLE_ENDIAN,

@@ -24,20 +24,20 @@ namespace vx {
 /// `long` and `unsigned long` are 32-bit values in the stream formats, so
 /// their members are the fixed-width 32-bit types.
 union PersistTypeUnion {
-  unsigned char bytes[8];
-  bool boolValue;
-  char charValue;
-  unsigned char byteValue;
-  short shortValue;
-  unsigned short wordValue;
-  int intValue;
-  unsigned int uintValue;
-  std::int32_t longValue;
-  std::uint32_t dwordValue;
-  double doubleValue;
-  std::int64_t int64Value;
-  std::uint64_t uint64Value;
-  std::uint64_t sizetValue;
+  unsigned char bytes[8];     ///< The decoded bytes, least significant first.
+  bool boolValue;             ///< A bool (1 byte).
+  char charValue;             ///< A character (1 byte).
+  unsigned char byteValue;    ///< A byte.
+  short shortValue;           ///< A 16-bit signed integer.
+  unsigned short wordValue;   ///< A 16-bit unsigned integer.
+  int intValue;               ///< A 32-bit signed integer.
+  unsigned int uintValue;     ///< A 32-bit unsigned integer.
+  std::int32_t longValue;     ///< A `long` of the formats: 32-bit signed.
+  std::uint32_t dwordValue;   ///< An `unsigned long` of the formats: 32-bit unsigned.
+  double doubleValue;         ///< An IEEE 754 binary64 value.
+  std::int64_t int64Value;    ///< A 64-bit signed integer.
+  std::uint64_t uint64Value;  ///< A 64-bit unsigned integer.
+  std::uint64_t sizetValue;   ///< A size, carried as 64 bits.
 };
 
 static_assert(sizeof(PersistTypeUnion) == 8, "the widest value is 8 bytes");
