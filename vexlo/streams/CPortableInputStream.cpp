@@ -1,5 +1,6 @@
 #include "vexlo/streams/CPortableInputStream.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -12,32 +13,69 @@ namespace vx {
 
 namespace {
 
-// Value of every character as a digit, 0xFF for the characters that are not
-// digits of the format. Any bad character sets the high nibble, so a whole
-// run can be validated by OR-ing its values and testing one mask.
-struct DigitValueTable {
-  unsigned char value[256];
+// The digit tables, one per position of a character in its pair: `high`
+// gives a digit's value shifted into the high nibble, `low` its value, and
+// both give kNotADigit (bit 8) for every character that is not a digit of
+// the format, so that `high[h] | low[l]` is the decoded byte or carries the
+// flag. Derived from HexDigits, the one definition of the alphabet.
+constexpr unsigned kNotADigit = 0x100;
+
+struct DigitTables {
+  std::uint16_t high[256];
+  std::uint16_t low[256];
 };
 
-constexpr DigitValueTable MakeDigitValueTable() {
-  DigitValueTable table{};
-  for (int c = 0; c < 256; ++c) table.value[c] = 0xFF;
-  for (int d = 0; d < 16; ++d) {
-    table.value[static_cast<unsigned char>(CPortableOutputStream::HexDigits[d])] =
-        static_cast<unsigned char>(d);
+constexpr DigitTables MakeDigitTables() {
+  DigitTables tables{};
+  for (int c = 0; c < 256; ++c) {
+    tables.high[c] = kNotADigit;
+    tables.low[c] = kNotADigit;
   }
-  return table;
+  for (int d = 0; d < 16; ++d) {
+    const auto c = static_cast<unsigned char>(CPortableOutputStream::HexDigits[d]);
+    tables.high[c] = static_cast<std::uint16_t>(d << 4);
+    tables.low[c] = static_cast<std::uint16_t>(d);
+  }
+  return tables;
 }
 
-constexpr DigitValueTable kDigits = MakeDigitValueTable();
-constexpr unsigned kBadDigit = 0xF0;
+constexpr DigitTables kDigits = MakeDigitTables();
 
-static_assert(kDigits.value[0x46] == 15 && kDigits.value[0x66] == 0xFF, "'F' is 15, 'f' no digit");
+static_assert(kDigits.high[0x46] == 0xF0 && kDigits.low[0x46] == 0x0F, "'F' is 15");
+static_assert(kDigits.low[0x66] == kNotADigit, "'f' is no digit of the format");
 
-[[noreturn]] void ThrowBadCharacter(const unsigned char* text, size_t length) {
-  size_t at = 0;
-  while (at < length && (kDigits.value[text[at]] & kBadDigit) == 0) ++at;
-  const unsigned c = text[at];
+constexpr size_t kAllDigits = SIZE_MAX;
+
+// Decodes the 2n characters at `text` into n bytes at the front of the same
+// area. Writing byte i only after characters 2i..2i+7 were loaded keeps every
+// character intact until it is used. Stops at the first group holding a
+// character that is not a digit and returns that character's index, which
+// is still intact; returns kAllDigits when the whole text decoded.
+size_t DecodeInPlace(unsigned char* text, size_t n) {
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const unsigned char* t = text + 2 * i;
+    const unsigned r0 = kDigits.high[t[0]] | kDigits.low[t[1]];
+    const unsigned r1 = kDigits.high[t[2]] | kDigits.low[t[3]];
+    const unsigned r2 = kDigits.high[t[4]] | kDigits.low[t[5]];
+    const unsigned r3 = kDigits.high[t[6]] | kDigits.low[t[7]];
+    if (((r0 | r1 | r2 | r3) & kNotADigit) != 0) break;
+    text[i] = static_cast<unsigned char>(r0);
+    text[i + 1] = static_cast<unsigned char>(r1);
+    text[i + 2] = static_cast<unsigned char>(r2);
+    text[i + 3] = static_cast<unsigned char>(r3);
+  }
+  for (; i < n; ++i) {
+    const unsigned char* t = text + 2 * i;
+    if (((kDigits.high[t[0]] | kDigits.low[t[1]]) & kNotADigit) != 0) {
+      return 2 * i + ((kDigits.low[t[0]] & kNotADigit) != 0 ? 0 : 1);
+    }
+    text[i] = static_cast<unsigned char>(kDigits.high[t[0]] | kDigits.low[t[1]]);
+  }
+  return kAllDigits;
+}
+
+[[noreturn]] void ThrowBadCharacter(unsigned c, size_t at, size_t length) {
   char message[CStreamFormatException::MaxMessageLength + 1];
   if (c >= 0x20 && c < 0x7F) {
     std::snprintf(message, sizeof message,
@@ -53,42 +91,18 @@ static_assert(kDigits.value[0x46] == 15 && kDigits.value[0x66] == 0xFF, "'F' is 
   throw CStreamFormatException(message);
 }
 
-// True when the 2n characters at `text` are all digits. Eight characters per
-// step: the lookups are independent and the test is one branch per step.
-bool IsHexText(const unsigned char* text, size_t length) {
-  unsigned bad = 0;
-  size_t i = 0;
-  for (; i + 8 <= length; i += 8) {
-    bad |= kDigits.value[text[i]] | kDigits.value[text[i + 1]] | kDigits.value[text[i + 2]] |
-           kDigits.value[text[i + 3]] | kDigits.value[text[i + 4]] | kDigits.value[text[i + 5]] |
-           kDigits.value[text[i + 6]] | kDigits.value[text[i + 7]];
-    if (bad & kBadDigit) return false;
-  }
-  for (; i < length; ++i) bad |= kDigits.value[text[i]];
-  return (bad & kBadDigit) == 0;
-}
-
-// Decodes validated text; two bytes per step.
-void DecodeHex(const unsigned char* text, size_t n, unsigned char* out) {
-  size_t i = 0;
-  for (; i + 2 <= n; i += 2, text += 4) {
-    out[i] = static_cast<unsigned char>(kDigits.value[text[0]] << 4 | kDigits.value[text[1]]);
-    out[i + 1] = static_cast<unsigned char>(kDigits.value[text[2]] << 4 | kDigits.value[text[3]]);
-  }
-  if (i < n)
-    out[i] = static_cast<unsigned char>(kDigits.value[text[0]] << 4 | kDigits.value[text[1]]);
-}
-
-// The whole of a get: one Read into the scratch area, validation of every
-// character, and only then the decoding into the destination, so that a
-// short channel or a bad character leaves the destination untouched.
+// The whole of a get: one Read into the scratch area, decoding there, and
+// only then the copy into the destination, so that a short channel or a bad
+// character leaves the destination untouched.
 void ReadHex(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
   if (n > MaxHexBlockSize) throw std::bad_array_new_length();
   const size_t length = 2 * n;
   CScratchArea<unsigned char> scratch(length);
-  reader->Read(scratch.get(), length);
-  if (!IsHexText(scratch.get(), length)) ThrowBadCharacter(scratch.get(), length);
-  DecodeHex(scratch.get(), n, destination);
+  unsigned char* text = scratch.get();
+  reader->Read(text, length);
+  const size_t bad = DecodeInPlace(text, n);
+  if (bad != kAllDigits) ThrowBadCharacter(text[bad], bad, length);
+  if (n != 0) std::memcpy(destination, text, n);
 }
 
 template <class T>
