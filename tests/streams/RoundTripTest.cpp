@@ -161,7 +161,9 @@ TYPED_TEST(RoundTrip, ExtremeValuesOfEveryTypeComeBack) {
   EXPECT_EQ((Read<long, &In::GetLong>(in)), INT32_MIN);
   EXPECT_EQ((Read<unsigned long, &In::GetDWORD>(in)), UINT32_MAX);
   const double d1 = Read<double, &In::GetDouble>(in), d2 = Read<double, &In::GetDouble>(in);
-  EXPECT_EQ(std::memcmp(&d1, &nan, 8), 0) << "NaN payload kept";
+  std::uint64_t nanRead = 0;
+  std::memcpy(&nanRead, &d1, 8);
+  EXPECT_EQ(nanRead, nanBits) << "NaN payload kept";
   EXPECT_TRUE(d2 == 0.0 && std::signbit(d2));
   EXPECT_EQ((Read<std::int64_t, &In::GetInt64>(in)), Limits64::min());
   EXPECT_EQ((Read<std::uint64_t, &In::GetUint64>(in)), UINT64_MAX);
