@@ -97,21 +97,6 @@ TYPED_TEST(InputStreams, ShortOrHostileInputLeavesTheDestinationUntouched) {
   EXPECT_TRUE(outcomes[0] > 0 && outcomes[1] > 0 && outcomes[2] > 0);
 }
 
-TYPED_TEST(InputStreams, CopiesAndDeviceStreamsConsumeFromTheSameReader) {
-  StringReader reader(TypeParam::Encode(Bytes("01 02 03")));
-  FakeDevice device;
-  device.reader = &reader;
-  typename TypeParam::In stream(device);
-  typename TypeParam::In fromPointer(&static_cast<vx::IReadWriteDevice&>(device));
-  typename TypeParam::In copy(stream);
-  unsigned char a = 0, b = 0, c = 0;
-  stream.GetBYTE(a), copy.GetBYTE(b), fromPointer.GetBYTE(c);
-  EXPECT_EQ(a * 100 + b * 10 + c, 123);
-  EXPECT_EQ(device.calls, 2);
-  device.fail = true;
-  EXPECT_THROW(typename TypeParam::In failing(device), std::runtime_error);
-}
-
 TYPED_TEST(InputStreams, OnlyBlocksAboveTheStackLimitAllocate) {
   const size_t limit = TypeParam::kStackBlock;
   const std::string block = Pattern(limit + 1);

@@ -1,10 +1,10 @@
 #ifndef VEXLO_TESTS_STREAMS_STREAMFAKES_H
 #define VEXLO_TESTS_STREAMS_STREAMFAKES_H
 
-// Channels for the stream tests: a writer that records every call and can be
-// told to throw, a reader over a string that scribbles over its buffer before
-// it throws, a device that counts how often it is asked, and the two
-// formats' encodings of raw bytes.
+// Channels for the stream tests, a writer that records every call and can be
+// told to throw and a reader over a string that scribbles over its buffer
+// before it throws, with the two formats' encodings of raw bytes and a table
+// of the input interface's gets.
 
 #include <cstdint>
 #include <cstring>
@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "vexlo/channels/IReadWriteDevice.h"
 #include "vexlo/streams/CBinaryInputStream.h"
 #include "vexlo/streams/CBinaryOutputStream.h"
 #include "vexlo/streams/CPortableInputStream.h"
@@ -62,22 +61,6 @@ class StringReader : public tvc::ITVCBinaryReader {
   std::string content;
   size_t position = 0;
   std::vector<size_t> sizes;
-};
-
-class FakeDevice : public vx::IReadWriteDevice {
- public:
-  tvc::ITVCBinaryReader* GetReader() override { return Hand(reader); }
-  tvc::ITVCBinaryWriter* GetWriter() override { return Hand(writer); }
-  template <class T>
-  T* Hand(T* channel) {
-    ++calls;
-    if (fail) throw std::runtime_error("device failure");
-    return channel;
-  }
-  tvc::ITVCBinaryReader* reader = nullptr;
-  tvc::ITVCBinaryWriter* writer = nullptr;
-  int calls = 0;
-  bool fail = false;
 };
 
 /// "E8 03" -> the two bytes E8 03.
