@@ -17,7 +17,7 @@ namespace vx {
 ///     flags.Set(0);
 ///     flags.Set(2);
 ///     flags.Set(9);
-///     out << flags;                  // flags.WriteTo(out)
+///     out << flags;                  // flags.WriteTo(out), StreamOperators.h
 ///     vx::CBitVector copy;
 ///     in >> copy;                    // copy.ReadFrom(in); copy == flags
 ///

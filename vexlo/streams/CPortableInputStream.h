@@ -15,7 +15,8 @@ namespace vx {
 /// A typed input stream that reads the portable text format written by
 /// `CPortableOutputStream` (described there) from a byte channel.
 ///
-///     vx::CMemReader reader(text, 10, false);   // "E803000054"
+///     const char text[] = "E803000054";
+///     vx::CMemReader reader(reinterpret_cast<const unsigned char*>(text), 10);
 ///     vx::CPortableInputStream in(&reader);
 ///     int count; bool flag;
 ///     in.GetInt(count);                         // "E8030000" -> 1000
