@@ -44,6 +44,11 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
 
 }  // namespace
 
+// Emitted here, so that the DLL exports it: programs that take the constant's
+// address import it from the library, and an inline constant that the
+// library itself only reads at compile time is otherwise never emitted.
+constexpr char CPortableOutputStream::HexDigits[17];
+
 CPortableOutputStream::CPortableOutputStream(tvc::ITVCBinaryWriter* writer)
     : writer(writer), byteCount(0) {}
 
