@@ -29,6 +29,9 @@ install(FILES
   "${PROJECT_BINARY_DIR}/vexloConfigVersion.cmake"
   DESTINATION "${VEXLO_CMAKE_DIR}")
 
+file(RELATIVE_PATH VEXLO_PC_RELATIVE_PREFIX
+  "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" VEXLO_PC_RELATIVE_PREFIX "${VEXLO_PC_RELATIVE_PREFIX}")
 configure_file("${PROJECT_SOURCE_DIR}/cmake/vexlo.pc.in"
   "${PROJECT_BINARY_DIR}/vexlo.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/vexlo.pc"

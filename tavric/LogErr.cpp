@@ -17,9 +17,7 @@
 
 namespace {
 
-bool IsFlagOrWidth(char c) {
-  return std::strchr("-+ #0'*.123456789", c) != nullptr && c != '\0';
-}
+bool IsFlagOrWidth(char c) { return std::strchr("-+ #0'*.123456789", c) != nullptr && c != '\0'; }
 
 // Rewrites the Windows size prefixes of one printf format into C99 ones and
 // leaves everything else as it stands.

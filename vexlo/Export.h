@@ -15,14 +15,16 @@
 ///   visibility, so that type information and vtables of the exported
 ///   polymorphic and exception classes are shared across the boundary.
 
+/// \def VX_API
+/// Marks a declaration as part of the library's binary interface.
 #if defined(_WIN32) || defined(__CYGWIN__)
-#  if defined(VX_BUILDING_LIBRARY)
-#    define VX_API __declspec(dllexport)
-#  else
-#    define VX_API __declspec(dllimport)
-#  endif
+# if defined(VX_BUILDING_LIBRARY)
+#  define VX_API __declspec(dllexport)
+# else
+#  define VX_API __declspec(dllimport)
+# endif
 #else
-#  define VX_API __attribute__((visibility("default")))
+# define VX_API __attribute__((visibility("default")))
 #endif
 
 #endif  // VEXLO_EXPORT_H

@@ -7,21 +7,21 @@
 #include <new>
 
 #if defined(__has_feature)
-#  if __has_feature(thread_sanitizer)
-#    define VXTEST_TSAN 1
-#  endif
+# if __has_feature(thread_sanitizer)
+#  define VXTEST_TSAN 1
+# endif
 #endif
 #if defined(__SANITIZE_THREAD__)
-#  define VXTEST_TSAN 1
+# define VXTEST_TSAN 1
 #endif
 
 // ThreadSanitizer's runtime defines the global allocation functions in the
 // program itself, so they cannot be replaced there; its builds run the
 // concurrency tests, not the exception-safety ones.
 #if defined(_WIN32) || defined(VXTEST_TSAN)
-#  define VXTEST_INJECTABLE 0
+# define VXTEST_INJECTABLE 0
 #else
-#  define VXTEST_INJECTABLE 1
+# define VXTEST_INJECTABLE 1
 #endif
 
 namespace {

@@ -18,8 +18,8 @@ TEST(LogErrThreads, ConcurrentMessagesStayWholeLines) {
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
       for (int m = 0; m < kMessages; ++m) {
-        tvc::LogErr("thread %d message %Iu of a line long enough to be cut by a careless writer",
-                    t, static_cast<size_t>(m));
+        tvc::LogErr("thread %d message %Iu of a line long enough to be cut by a careless writer", t,
+                    static_cast<size_t>(m));
       }
     });
   }

@@ -20,14 +20,18 @@ namespace vx {
 ///     vx::CPortableOutputStream out(buffer);    // calls GetWriter() once
 class VX_API IReadWriteDevice {
  public:
+  /// The device's reader, or null when it offers no reading.
   virtual tvc::ITVCBinaryReader* GetReader() = 0;
+  /// The device's writer, or null when it offers no writing.
   virtual tvc::ITVCBinaryWriter* GetWriter() = 0;
+  /// Devices may be destroyed through this interface.
   virtual ~IReadWriteDevice() {}
 
  protected:
-  IReadWriteDevice() = default;
-  IReadWriteDevice(const IReadWriteDevice&) = default;
-  IReadWriteDevice& operator=(const IReadWriteDevice&) = default;
+  // Devices are made and copied through their concrete type.
+  IReadWriteDevice() = default;                                    ///< Implementations only.
+  IReadWriteDevice(const IReadWriteDevice&) = default;             ///< Implementations only.
+  IReadWriteDevice& operator=(const IReadWriteDevice&) = default;  ///< Implementations only.
 };
 
 }  // namespace vx

@@ -32,10 +32,11 @@ class VX_API ITVCBinaryReader {
   virtual void Read(void* buffer, size_t count) = 0;
 
  protected:
-  ITVCBinaryReader() = default;
-  ITVCBinaryReader(const ITVCBinaryReader&) = default;
-  ITVCBinaryReader& operator=(const ITVCBinaryReader&) = default;
-  ~ITVCBinaryReader() = default;
+  // Readers are made, copied and destroyed through their concrete type.
+  ITVCBinaryReader() = default;                                    ///< Implementations only.
+  ITVCBinaryReader(const ITVCBinaryReader&) = default;             ///< Implementations only.
+  ITVCBinaryReader& operator=(const ITVCBinaryReader&) = default;  ///< Implementations only.
+  ~ITVCBinaryReader() = default;                                   ///< Implementations only.
 };
 
 }  // namespace tvc

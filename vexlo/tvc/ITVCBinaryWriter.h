@@ -25,10 +25,11 @@ class VX_API ITVCBinaryWriter {
   virtual void Write(const void* data, size_t count) = 0;
 
  protected:
-  ITVCBinaryWriter() = default;
-  ITVCBinaryWriter(const ITVCBinaryWriter&) = default;
-  ITVCBinaryWriter& operator=(const ITVCBinaryWriter&) = default;
-  ~ITVCBinaryWriter() = default;
+  // Writers are made, copied and destroyed through their concrete type.
+  ITVCBinaryWriter() = default;                                    ///< Implementations only.
+  ITVCBinaryWriter(const ITVCBinaryWriter&) = default;             ///< Implementations only.
+  ITVCBinaryWriter& operator=(const ITVCBinaryWriter&) = default;  ///< Implementations only.
+  ~ITVCBinaryWriter() = default;                                   ///< Implementations only.
 };
 
 }  // namespace tvc

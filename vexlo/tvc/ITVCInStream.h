@@ -28,28 +28,29 @@ namespace tvc {
 /// of the binary interface and must not change.
 class VX_API ITVCInStream {
  public:
-  virtual void GetBool(bool& value) = 0;
-  virtual void GetChar(char& value) = 0;
-  virtual void GetBYTE(unsigned char& value) = 0;
-  virtual void GetInt(int& value) = 0;
-  virtual void GetUint(unsigned int& value) = 0;
-  virtual void GetShort(short& value) = 0;
-  virtual void GetLong(long& value) = 0;
-  virtual void GetDWORD(unsigned long& value) = 0;
-  virtual void GetWORD(unsigned short& value) = 0;
-  virtual void GetDouble(double& value) = 0;
-  virtual void GetInt64(std::int64_t& value) = 0;
-  virtual void GetUint64(std::uint64_t& value) = 0;
-  virtual void GetSizet(size_t& value) = 0;
+  virtual void GetBool(bool& value) = 0;             ///< Gets a bool (1 byte).
+  virtual void GetChar(char& value) = 0;             ///< Gets a character (1 byte).
+  virtual void GetBYTE(unsigned char& value) = 0;    ///< Gets a byte (1 byte).
+  virtual void GetInt(int& value) = 0;               ///< Gets a 32-bit signed integer.
+  virtual void GetUint(unsigned int& value) = 0;     ///< Gets a 32-bit unsigned integer.
+  virtual void GetShort(short& value) = 0;           ///< Gets a 16-bit signed integer.
+  virtual void GetLong(long& value) = 0;             ///< Gets 32 bits, sign-extended.
+  virtual void GetDWORD(unsigned long& value) = 0;   ///< Gets 32 bits, zero-extended.
+  virtual void GetWORD(unsigned short& value) = 0;   ///< Gets a 16-bit unsigned integer.
+  virtual void GetDouble(double& value) = 0;         ///< Gets an IEEE 754 binary64 value.
+  virtual void GetInt64(std::int64_t& value) = 0;    ///< Gets a 64-bit signed integer.
+  virtual void GetUint64(std::uint64_t& value) = 0;  ///< Gets a 64-bit unsigned integer.
+  virtual void GetSizet(size_t& value) = 0;          ///< Gets a 64-bit size.
   /// Reads a block of `count` bytes into `data`; `data` is not written when
   /// `count` is 0 or when the read fails.
   virtual void GetN(void* data, size_t count) = 0;
 
  protected:
-  ITVCInStream() = default;
-  ITVCInStream(const ITVCInStream&) = default;
-  ITVCInStream& operator=(const ITVCInStream&) = default;
-  ~ITVCInStream() = default;
+  // Input streams are made, copied and destroyed through their concrete type.
+  ITVCInStream() = default;                                ///< Implementations only.
+  ITVCInStream(const ITVCInStream&) = default;             ///< Implementations only.
+  ITVCInStream& operator=(const ITVCInStream&) = default;  ///< Implementations only.
+  ~ITVCInStream() = default;                               ///< Implementations only.
 };
 
 }  // namespace tvc

@@ -31,19 +31,19 @@ namespace tvc {
 /// must not change.
 class VX_API ITVCOutStream {
  public:
-  virtual void PutBool(bool value) = 0;
-  virtual void PutChar(char value) = 0;
-  virtual void PutBYTE(unsigned char value) = 0;
-  virtual void PutInt(int value) = 0;
-  virtual void PutUint(unsigned int value) = 0;
-  virtual void PutShort(short value) = 0;
-  virtual void PutLong(long value) = 0;
-  virtual void PutDWORD(unsigned long value) = 0;
-  virtual void PutWORD(unsigned short value) = 0;
-  virtual void PutDouble(double value) = 0;
-  virtual void PutInt64(const std::int64_t& value) = 0;
-  virtual void PutUint64(const std::uint64_t& value) = 0;
-  virtual void PutSizet(size_t value) = 0;
+  virtual void PutBool(bool value) = 0;                    ///< Puts a bool (1 byte).
+  virtual void PutChar(char value) = 0;                    ///< Puts a character (1 byte).
+  virtual void PutBYTE(unsigned char value) = 0;           ///< Puts a byte (1 byte).
+  virtual void PutInt(int value) = 0;                      ///< Puts a 32-bit signed integer.
+  virtual void PutUint(unsigned int value) = 0;            ///< Puts a 32-bit unsigned integer.
+  virtual void PutShort(short value) = 0;                  ///< Puts a 16-bit signed integer.
+  virtual void PutLong(long value) = 0;                    ///< Puts the low 32 bits of a `long`.
+  virtual void PutDWORD(unsigned long value) = 0;          ///< Puts the low 32 bits, unsigned.
+  virtual void PutWORD(unsigned short value) = 0;          ///< Puts a 16-bit unsigned integer.
+  virtual void PutDouble(double value) = 0;                ///< Puts an IEEE 754 binary64 value.
+  virtual void PutInt64(const std::int64_t& value) = 0;    ///< Puts a 64-bit signed integer.
+  virtual void PutUint64(const std::uint64_t& value) = 0;  ///< Puts a 64-bit unsigned integer.
+  virtual void PutSizet(size_t value) = 0;                 ///< Puts a size as 64 bits.
   /// Puts the `count` bytes at `data` as a block, with no count before or
   /// after it. `data` is not read when `count` is 0.
   virtual void PutN(const void* data, size_t count) = 0;
@@ -56,12 +56,14 @@ class VX_API ITVCOutStream {
   /// no buffer between calls, so none of them overrides or calls it; the
   /// default does nothing.
   virtual void Flush() {}
+  /// Output streams may be destroyed through this interface.
   virtual ~ITVCOutStream() = default;
 
  protected:
-  ITVCOutStream() = default;
-  ITVCOutStream(const ITVCOutStream&) = default;
-  ITVCOutStream& operator=(const ITVCOutStream&) = default;
+  // Output streams are made and copied through their concrete type.
+  ITVCOutStream() = default;                                 ///< Implementations only.
+  ITVCOutStream(const ITVCOutStream&) = default;             ///< Implementations only.
+  ITVCOutStream& operator=(const ITVCOutStream&) = default;  ///< Implementations only.
 };
 
 }  // namespace tvc

@@ -5,14 +5,16 @@
 /// The error logger of the support library (`tavric`), a shared library of
 /// its own that `vexlo` links against.
 
+/// \def TVC_LOG_API
+/// Marks the logger's declarations as exported by the support library.
 #if defined(_WIN32) || defined(__CYGWIN__)
-#  if defined(TVC_BUILDING_TAVRIC)
-#    define TVC_LOG_API __declspec(dllexport)
-#  else
-#    define TVC_LOG_API __declspec(dllimport)
-#  endif
+# if defined(TVC_BUILDING_TAVRIC)
+#  define TVC_LOG_API __declspec(dllexport)
+# else
+#  define TVC_LOG_API __declspec(dllimport)
+# endif
 #else
-#  define TVC_LOG_API __attribute__((visibility("default")))
+# define TVC_LOG_API __attribute__((visibility("default")))
 #endif
 
 namespace tvc {

@@ -13,9 +13,12 @@ namespace tvc {
 ///     catch (const tvc::TVCBufferUnderrunException&) { /* value unchanged */ }
 class VX_API TVCBufferUnderrunException : public TVCIPCException {
  public:
-  TVCBufferUnderrunException() noexcept = default;
-  TVCBufferUnderrunException(const TVCBufferUnderrunException&) noexcept = default;
-  TVCBufferUnderrunException& operator=(const TVCBufferUnderrunException&) noexcept = default;
+  TVCBufferUnderrunException() noexcept = default;  ///< Carries no data.
+  TVCBufferUnderrunException(const TVCBufferUnderrunException&) noexcept =
+      default;  ///< Copies report the same text.
+  TVCBufferUnderrunException& operator=(const TVCBufferUnderrunException&) noexcept =
+      default;  ///< Nothing to assign.
+  /// The fixed text of this class.
   const char* what() const noexcept override {
     return "Buffer underrun error during IPC/streaming";
   }

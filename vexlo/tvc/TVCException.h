@@ -14,9 +14,10 @@ namespace tvc {
 ///     catch (const tvc::TVCException& e) { std::puts(e.what()); }
 class VX_API TVCException : public std::exception {
  public:
-  TVCException() noexcept = default;
-  TVCException(const TVCException&) noexcept = default;
-  TVCException& operator=(const TVCException&) noexcept = default;
+  TVCException() noexcept = default;                     ///< Carries no data.
+  TVCException(const TVCException&) noexcept = default;  ///< Copies report the same text.
+  TVCException& operator=(const TVCException&) noexcept = default;  ///< Nothing to assign.
+  /// The fixed text of this class.
   const char* what() const noexcept override { return "TVCException"; }
 };
 

@@ -9,9 +9,10 @@ namespace tvc {
 /// is the fixed text "TVCIPCException".
 class VX_API TVCIPCException : public TVCException {
  public:
-  TVCIPCException() noexcept = default;
-  TVCIPCException(const TVCIPCException&) noexcept = default;
-  TVCIPCException& operator=(const TVCIPCException&) noexcept = default;
+  TVCIPCException() noexcept = default;                        ///< Carries no data.
+  TVCIPCException(const TVCIPCException&) noexcept = default;  ///< Copies report the same text.
+  TVCIPCException& operator=(const TVCIPCException&) noexcept = default;  ///< Nothing to assign.
+  /// The fixed text of this class.
   const char* what() const noexcept override { return "TVCIPCException"; }
 };
 
