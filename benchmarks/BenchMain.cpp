@@ -62,10 +62,9 @@ int main(int argc, char** argv) {
 #endif
   benchmark::AddCustomContext("qt_version", qVersion());
   benchmark::AddCustomContext("boost_version", BOOST_LIB_VERSION);
-  benchmark::AddCustomContext(
-      "cereal_version", std::to_string(CEREAL_VERSION_MAJOR) + "." +
-                            std::to_string(CEREAL_VERSION_MINOR) + "." +
-                            std::to_string(CEREAL_VERSION_PATCH));
+  benchmark::AddCustomContext("cereal_version", std::to_string(CEREAL_VERSION_MAJOR) + "." +
+                                                    std::to_string(CEREAL_VERSION_MINOR) + "." +
+                                                    std::to_string(CEREAL_VERSION_PATCH));
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -6,7 +6,7 @@
 #include <string>
 
 #if _GLIBCXX_USE_CXX11_ABI
-#error "CowString.cpp must be built with _GLIBCXX_USE_CXX11_ABI=0"
+# error "CowString.cpp must be built with _GLIBCXX_USE_CXX11_ABI=0"
 #endif
 
 namespace vxbench {
