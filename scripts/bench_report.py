@@ -86,6 +86,10 @@ PEER_NAMES = {
     "VXStringExact": "VXString::index Exact",
 }
 
+# Column order of the tables of every case: ours first, then the peers.
+IMPL_ORDER = ["VXString", "VXStringExact", "VXStringIgnoreCase", "AtomicIncDec", "StdString",
+              "CowString", "QByteArray", "SharedPtrString"]
+
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
@@ -182,7 +186,8 @@ def family_tables(runs):
     lines = []
     for family in sorted(families, key=lambda f: (order.index(f) if f in order else len(order), f)):
         impls = families[family]
-        names = sorted(impls, key=lambda i: (not i.startswith("VX"), list(impls).index(i)))
+        names = sorted(impls, key=lambda i: (not i.startswith("VX"), IMPL_ORDER.index(i)
+                                             if i in IMPL_ORDER else len(IMPL_ORDER), i))
         sizes = sorted({s for per in impls.values() for s in per},
                        key=lambda s: -1 if s is None else s)
         lines += ["", f"### {family}", "",
