@@ -12,6 +12,7 @@
 
 #include "BenchSupport.h"
 #include "CowString.h"
+#include "vexlo/strings/VXString.h"
 
 namespace {
 
@@ -30,6 +31,19 @@ void CopyAtomicIncDec(benchmark::State& state) {
   }
 }
 BENCHMARK(CopyAtomicIncDec)->Name("Copy/AtomicIncDec");
+
+void CopyVXString(benchmark::State& state) {
+  const std::string text = Letters(static_cast<size_t>(state.range(0)));
+  const vx::VXString source(text.data(), text.size());
+  for (auto _ : state) {
+    vx::VXString copy(source);
+    benchmark::DoNotOptimize(&copy);
+    benchmark::ClobberMemory();
+  }
+  const vx::VXString probe(source);
+  vxbench::Check(state, probe.data() == source.data(), "the copy did not share the record");
+}
+BENCHMARK(CopyVXString)->Name("Copy/VXString")->Apply(CopySizes);
 
 void CopyStdString(benchmark::State& state) {
   const std::string source = Letters(static_cast<size_t>(state.range(0)));
@@ -91,6 +105,24 @@ void SharedAtomicIncDec(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 BENCHMARK(SharedAtomicIncDec)->Name("SharedCopy/AtomicIncDec")->Threads(kThreads)->UseRealTime();
+
+std::unique_ptr<vx::VXString> sharedVXString;
+
+void SharedVXString(benchmark::State& state) {
+  if (state.thread_index() == 0) {
+    const std::string text = Letters(kSharedSize);
+    sharedVXString = std::make_unique<vx::VXString>(text.data(), text.size());
+  }
+  for (auto _ : state) {
+    vx::VXString copy(*sharedVXString);
+    benchmark::DoNotOptimize(&copy);
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+  if (state.thread_index() == 0) {
+    sharedVXString.reset();
+  }
+}
+BENCHMARK(SharedVXString)->Name("SharedCopy/VXString")->Threads(kThreads)->UseRealTime();
 
 std::shared_ptr<std::string> sharedPtrString;
 

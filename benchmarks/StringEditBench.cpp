@@ -6,12 +6,26 @@
 
 #include "BenchSupport.h"
 #include "CowString.h"
+#include "vexlo/strings/VXString.h"
 
 namespace {
 
 constexpr int kAppends = 1000000;
 
 char ByteAt(int i) { return static_cast<char>('a' + (i & 15)); }
+
+void AppendVXString(benchmark::State& state) {
+  for (auto _ : state) {
+    vx::VXString text;
+    for (int i = 0; i < kAppends; ++i) {
+      text.append(ByteAt(i));
+    }
+    benchmark::DoNotOptimize(text.data());
+    vxbench::Check(state, text.length() == kAppends, "wrong length");
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kAppends);
+}
+BENCHMARK(AppendVXString)->Name("AppendChar1M/VXString")->Unit(benchmark::kMillisecond);
 
 void AppendStdString(benchmark::State& state) {
   for (auto _ : state) {

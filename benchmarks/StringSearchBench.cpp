@@ -14,6 +14,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "vexlo/strings/VXString.h"
 
 namespace {
 
@@ -47,6 +48,21 @@ std::string Upper(std::string text) {
   return text;
 }
 
+vx::VXString ToVX(const std::string& text) { return vx::VXString(text.data(), text.size()); }
+
+void FindCharVXString(benchmark::State& state) {
+  const vx::VXString text = ToVX(TextEndingIn(SizeOf(state), kNeedle));
+  size_t found = vx::NPOS;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(text.data());
+    found = text.first(kNeedle);
+    benchmark::DoNotOptimize(found);
+  }
+  Check(state, found == text.length() - 1, "first(char) missed the byte");
+  CountBytes(state, state.range(0));
+}
+BENCHMARK(FindCharVXString)->Name("FindChar/VXString")->Apply(vxbench::Sizes);
+
 void FindCharMemchr(benchmark::State& state) {
   const std::string text = TextEndingIn(SizeOf(state), kNeedle);
   const void* found = nullptr;
@@ -59,6 +75,29 @@ void FindCharMemchr(benchmark::State& state) {
   CountBytes(state, state.range(0));
 }
 BENCHMARK(FindCharMemchr)->Name("FindChar/memchr")->Apply(vxbench::Sizes);
+
+// The same 8-byte pattern, searched as it stands and in upper case with the
+// case ignored: both find it at the end.
+void FindSeqVXString(benchmark::State& state, vx::VXString::ECaseComp mode) {
+  const std::string letters = TextEndingInPattern(SizeOf(state));
+  const vx::VXString text = ToVX(letters);
+  const std::string pattern = mode == vx::VXString::Exact ? Pattern() : Upper(Pattern());
+  size_t found = vx::NPOS;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(text.data());
+    found = text.index(pattern.data(), pattern.size(), 0, mode);
+    benchmark::DoNotOptimize(found);
+  }
+  const size_t expected = letters.find(Pattern());
+  Check(state, found == expected, "index() answered another position than std::string::find");
+  CountBytes(state, state.range(0));
+}
+BENCHMARK_CAPTURE(FindSeqVXString, exact, vx::VXString::Exact)
+    ->Name("FindSeq/VXStringExact")
+    ->Apply(vxbench::Sizes);
+BENCHMARK_CAPTURE(FindSeqVXString, ignore_case, vx::VXString::IgnoreCase)
+    ->Name("FindSeq/VXStringIgnoreCase")
+    ->Apply(vxbench::Sizes);
 
 void FindSeqMemmem(benchmark::State& state) {
   const std::string text = TextEndingInPattern(SizeOf(state));
@@ -87,6 +126,31 @@ void FindSeqStdString(benchmark::State& state) {
   CountBytes(state, state.range(0));
 }
 BENCHMARK(FindSeqStdString)->Name("FindSeq/StdStringFind")->Apply(vxbench::Sizes);
+
+// Two strings with records of their own, so that no comparison can take a
+// shortcut through a shared buffer.
+void CompareVXString(benchmark::State& state, vx::VXString::ECaseComp mode, bool mixedCase) {
+  const std::string letters = Letters(SizeOf(state));
+  const vx::VXString a = ToVX(letters);
+  const vx::VXString b = ToVX(mixedCase ? Upper(letters) : letters);
+  int result = 1;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a.data());
+    result = a.compareTo(b, mode);
+    benchmark::DoNotOptimize(result);
+  }
+  Check(state, result == 0, "compareTo found a difference");
+  CountBytes(state, state.range(0));
+}
+BENCHMARK_CAPTURE(CompareVXString, exact, vx::VXString::Exact, false)
+    ->Name("Compare/VXStringExact")
+    ->Apply(vxbench::Sizes);
+BENCHMARK_CAPTURE(CompareVXString, ignore_case, vx::VXString::IgnoreCase, false)
+    ->Name("CompareIgnoreCase/VXString")
+    ->Apply(vxbench::Sizes);
+BENCHMARK_CAPTURE(CompareVXString, mixed_case, vx::VXString::IgnoreCase, true)
+    ->Name("CompareMixedCase/VXString")
+    ->Apply(vxbench::Sizes);
 
 void CompareMemcmp(benchmark::State& state) {
   const std::string a = Letters(SizeOf(state));
@@ -147,6 +211,19 @@ void HashPlainLoop(benchmark::State& state) {
   CountBytes(state, state.range(0));
 }
 BENCHMARK(HashPlainLoop)->Name("Hash/PlainLoop")->Apply(vxbench::Sizes);
+
+void HashVXString(benchmark::State& state) {
+  const vx::VXString text = ToVX(Letters(SizeOf(state)));
+  size_t h = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(text.data());
+    h = text.hash();
+    benchmark::DoNotOptimize(h);
+  }
+  Check(state, h == HashLoop(text.data(), text.length()), "hash() differs from the plain loop");
+  CountBytes(state, state.range(0));
+}
+BENCHMARK(HashVXString)->Name("Hash/VXString")->Apply(vxbench::Sizes);
 
 void HashBoostRange(benchmark::State& state) {
   const std::string text = Letters(SizeOf(state));
