@@ -208,7 +208,9 @@ def family_tables(runs):
                     if "bytes_per_second" in entry:
                         text += f" ({entry['bytes_per_second'] / 2**30:.3g} GiB/s)"
                     elif "items_per_second" in entry:
-                        text += f" ({entry['items_per_second'] / 1e6:.3g} M/s)"
+                        rate = entry["items_per_second"]
+                        text += (f" ({rate / 1e9:.3g} G/s)" if rate >= 1e9
+                                 else f" ({rate / 1e6:.3g} M/s)")
                     cells.append(text)
             lines.append(f"| {'—' if size is None else fmt_size(size)} | " + " | ".join(cells)
                          + " |")
