@@ -70,14 +70,14 @@ TYPED_TEST_SUITE(WriterAgainstReader, Pairs, ByIndex);
 TYPED_TEST(WriterAgainstReader, BytesWrittenInPiecesReadBackInOtherPieces) {
   const Bytes source = Pattern(1310);
   size_t at = 0;
-  for (size_t piece : {0, 1, 7, 1000, 0, 2, 300}) {
+  for (size_t piece : {0, 1, 7, 1000, 0, 2, 4, 8, 16, 272}) {
     this->out.writer.Write(source.data() + at, piece);
     at += piece;
   }
   tvc::ITVCBinaryReader& reader = this->in.Make(this->out.Written());
   Bytes got(source.size());
   at = 0;
-  for (size_t piece : {5, 0, 1024, 281}) {
+  for (size_t piece : {5, 0, 1, 2, 4, 8, 16, 1024, 250}) {
     reader.Read(got.data() + at, piece);
     at += piece;
   }

@@ -52,6 +52,8 @@ const Edit kEdits[] = {
     EDIT(operator=("x"), "x"),
     EDIT(operator=('q'), "q"),
     EDIT(append('x', 3), "helloxxx"),
+    EDIT(append('x'), "hellox"),
+    EDIT(operator+=('y'), "helloy"),
     EDIT(prepend('-', 2), "--hello"),
     EDIT(resize(7), "hello  "),
     EDIT(resize(1), "h"),

@@ -269,8 +269,22 @@ class VX_API VXString {
 
   /// Appends `count` copies of `c`.
   VXString& append(char c, size_t count);
-  VXString& append(char c) { return append(c, 1); }
-  VXString& operator+=(char c) { return append(c, 1); }
+  /// Appends `c`: `append(c, 1)`.
+  VXString& append(char c) {
+    // The common case inline: the only holder of a record with room for the
+    // byte and its NUL. It ends as append(c, 1) does, with the count at 1.
+    VXStringRep* const rep = rep_;
+    const size_t len = rep->length;
+    if (len + 1 < rep->capacity && IntAtomicGet(rep->refCount) <= 1) {
+      rep->buffer[len] = c;
+      rep->buffer[len + 1] = '\0';
+      rep->length = len + 1;
+      rep->refCount.store(1, std::memory_order_relaxed);
+      return *this;
+    }
+    return append(c, 1);
+  }
+  VXString& operator+=(char c) { return append(c); }
   /// Puts `count` copies of `c` in front of the text.
   VXString& prepend(char c, size_t count);
   /// Makes the text `n` bytes long, padding with spaces or cutting the end;
