@@ -36,9 +36,13 @@ namespace detail {
 ///   mark (the most negative 32-bit value), which means exactly one holder.
 /// - `buffer`, `capacity` and `length` change only while one string holds it.
 struct VXStringRep {
+  /// The text and its NUL, or null.
   char* buffer;
+  /// Bytes allocated for `buffer`.
   size_t capacity;
+  /// Text bytes, not counting the NUL.
   size_t length;
+  /// Holders, or the unshareable mark.
   std::atomic<std::int32_t> refCount;
 };
 
@@ -172,6 +176,7 @@ class VX_API VXString {
     const char* const buffer = rep_->buffer;
     return buffer != nullptr ? buffer : EmptyData();
   }
+  /// The same pointer as `data()`.
   operator const char*() const noexcept { return data(); }  // NOLINT: by design
   /// Number of text bytes, NUL bytes inside the text included.
   size_t length() const noexcept { return rep_->length; }
@@ -184,11 +189,13 @@ class VX_API VXString {
     assert(i <= length());
     return data()[i];
   }
+  /// The same byte as `operator[]`.
   char operator()(size_t i) const noexcept { return (*this)[i]; }
   /// The text as a view; valid as `data()` is.
   std::string_view view() const noexcept { return {data(), length()}; }
   /// The text's bytes, for range-for; valid as `data()` is.
   const char* begin() const noexcept { return data(); }
+  /// One past the text's last byte.
   const char* end() const noexcept { return data() + length(); }
 
   // --- Writable index ------------------------------------------------------
@@ -204,6 +211,7 @@ class VX_API VXString {
     assert(i <= rep_->length);
     return rep_->buffer[i];
   }
+  /// The same reference as the writable `operator[]`.
   char& operator()(size_t i) { return (*this)[i]; }
 
   // --- Splicing ------------------------------------------------------------
@@ -237,7 +245,9 @@ class VX_API VXString {
   VXString& append(const VXString& str);
   /// `replace(length(), 0, str.data(), min(n, str.length()))`.
   VXString& append(const VXString& str, size_t n);
+  /// The same as `append(s)`.
   VXString& operator+=(const char* s) { return append(s); }
+  /// The same as `append(str)`.
   VXString& operator+=(const VXString& str) { return append(str); }
 
   /// `replace(0, 0, s, strlen(s))`.
@@ -284,6 +294,7 @@ class VX_API VXString {
     }
     return append(c, 1);
   }
+  /// The same as `append(c)`.
   VXString& operator+=(char c) { return append(c); }
   /// Puts `count` copies of `c` in front of the text.
   VXString& prepend(char c, size_t count);
@@ -297,6 +308,7 @@ class VX_API VXString {
   /// alone keeps its value. In the default locale only A-Z / a-z change, on
   /// every platform; bytes 0x80 and above never do.
   void toLower();
+  /// Folds every byte to upper case, as `toLower` does to lower case.
   void toUpper();
 
   // --- Search --------------------------------------------------------------
@@ -305,6 +317,7 @@ class VX_API VXString {
 
   /// First position of the byte `c`.
   size_t first(char c) const noexcept;
+  /// The same as `first(c)`.
   size_t index(char c) const noexcept { return first(c); }
   /// First position at or after `start` of the byte `c`; `NPOS` when `start`
   /// is `length()` or beyond.
@@ -335,6 +348,7 @@ class VX_API VXString {
   /// Whether `index(pat, 0, mode)` finds something: the empty pattern is
   /// contained in every non-empty text and in no empty one.
   bool contains(const char* pat, ECaseComp mode = Exact) const noexcept;
+  /// As `contains(const char*, ECaseComp)`, with the whole of `pat`.
   bool contains(const VXString& pat, ECaseComp mode = Exact) const noexcept;
 
   // --- Comparison and hash -------------------------------------------------
@@ -350,12 +364,14 @@ class VX_API VXString {
   int compareTo(const char* s, size_t n, ECaseComp mode = Exact) const noexcept;
   /// Against `s` up to its first NUL (null: "").
   int compareTo(const char* s, ECaseComp mode = Exact) const noexcept;
+  /// As `compareTo(const char*, size_t, ECaseComp)`, with `other`'s text.
   int compareTo(const VXString& other, ECaseComp mode = Exact) const noexcept;
 
   /// The byte hash: h = 0; for each byte b taken as a sign-extended signed
   /// char v, h ^= v + 0x9E3779B9 + (h << 6) + (h >> 2) (64-bit). "" gives 0,
   /// "\0" 0x9E3779B9, "\xFF" 0x9E3779B8, "a" 0x9E377A1A.
   size_t hash() const noexcept { return hash(*this); }
+  /// The hash of `s`'s bytes; `s.hash()` gives the same.
   static size_t hash(const VXString& s) noexcept;
 
   // --- Views ---------------------------------------------------------------
@@ -363,6 +379,7 @@ class VX_API VXString {
   /// The view of `length` bytes from `start`, stored unchecked (debug builds
   /// assert that it fits). `(NPOS, 0)` gives the null sub-string.
   VXSubString operator()(size_t start, size_t length);
+  /// The `const` form of `operator()(size_t, size_t)`.
   VXSubString operator()(size_t start, size_t length) const;
   /// The view of this string without the run of `c` at the chosen sides.
   /// A text made only of `c` gives an empty view at `length()` (Leading,
@@ -370,6 +387,7 @@ class VX_API VXString {
   ///
   ///     vx::VXString("  ab  ").strip(vx::VXString::Both, ' ');  // "ab", start 2
   VXSubString strip(EStripType type, char c);
+  /// The `const` form of `strip`.
   const VXSubString strip(EStripType type, char c) const;
 
  private:
@@ -430,17 +448,24 @@ class VX_API VXString {
 VX_API bool operator==(const VXString& a, const char* s) noexcept;
 /// True when both texts have the same length and bytes.
 VX_API bool operator==(const VXString& a, const VXString& b) noexcept;
+/// Equality with the text on the left; agrees with `a == s`.
 inline bool operator==(const char* s, const VXString& a) noexcept { return a == s; }
+/// The negation of `a == s`.
 inline bool operator!=(const VXString& a, const char* s) noexcept { return !(a == s); }
+/// The negation of `a == s`.
 inline bool operator!=(const char* s, const VXString& a) noexcept { return !(a == s); }
+/// The negation of `a == b`.
 inline bool operator!=(const VXString& a, const VXString& b) noexcept { return !(a == b); }
 
 /// Exact byte order of two strings (`compareTo(b, Exact)`), for ordered
 /// containers. Only string against string: a mixed comparison with a text
 /// does not compile (it would otherwise compare pointers); use `compareTo`.
 inline bool operator<(const VXString& a, const VXString& b) noexcept { return a.compareTo(b) < 0; }
+/// `b < a`.
 inline bool operator>(const VXString& a, const VXString& b) noexcept { return b < a; }
+/// `!(b < a)`.
 inline bool operator<=(const VXString& a, const VXString& b) noexcept { return !(b < a); }
+/// `!(a < b)`.
 inline bool operator>=(const VXString& a, const VXString& b) noexcept { return !(a < b); }
 
 /// Writes the text's bytes, NUL bytes included, formatted like a
@@ -453,6 +478,7 @@ namespace std {
 /// Hashes a string with `VXString::hash()`.
 template <>
 struct hash<vx::VXString> {
+  /// `s.hash()`.
   size_t operator()(const vx::VXString& s) const noexcept { return s.hash(); }
 };
 }  // namespace std
