@@ -181,7 +181,10 @@ VXString& VXString::operator=(char c) {
   return *this;
 }
 
-VXString& VXString::operator=(const char* s) { return replace(0, length(), s, Measure(s)); }
+VXString& VXString::operator=(const char* s) {
+  replace(0, length(), s, Measure(s));
+  return *this;
+}
 
 // --- Splicing ---------------------------------------------------------------
 

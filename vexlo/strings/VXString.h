@@ -155,11 +155,14 @@ class VX_API VXString {
   /// writable index the bytes are copied into this string's own record.
   VXString& operator=(const VXString& other) {
     VXStringRep* const theirs = other.rep_;
-    if (theirs == rep_) return *this;
-    if (IntAtomicGet(theirs->refCount) == kUnshareableCount) return AssignCopy(other);
-    IntAtomicIncrement(theirs->refCount);
-    Release(rep_);
-    rep_ = theirs;
+    if (this == &other || theirs == rep_) return *this;
+    if (IntAtomicGet(theirs->refCount) == kUnshareableCount) {
+      AssignCopy(other);
+    } else {
+      IntAtomicIncrement(theirs->refCount);
+      Release(rep_);
+      rep_ = theirs;
+    }
     return *this;
   }
   /// The text becomes the one byte `c` (growth in place).
