@@ -1,10 +1,10 @@
 #ifndef VEXLO_TESTS_STREAMS_STREAMFAKES_H
 #define VEXLO_TESTS_STREAMS_STREAMFAKES_H
 
-// Channels for the stream tests, a writer that records every call and can be
-// told to throw and a reader over a string that scribbles over its buffer
-// before it throws, with the two formats' encodings of raw bytes and a table
-// of the input interface's gets.
+// Channels for the stream tests (a writer that records every call and can be
+// told to throw, a reader over a string that scribbles over its buffer before
+// it throws), the two formats' encodings of raw bytes, and a table of the
+// input interface's gets.
 
 #include <cstdint>
 #include <cstring>
@@ -27,10 +27,7 @@ struct WriterFailure : std::runtime_error {
 class RecordingWriter : public tvc::ITVCBinaryWriter {
  public:
   void Write(const void* data, size_t count) override {
-    if (failNext) {
-      failNext = false;
-      throw WriterFailure();
-    }
+    if (failNext) failNext = false, throw WriterFailure();
     pointers.push_back(data);
     calls.emplace_back(static_cast<const char*>(data), count);
   }
@@ -44,8 +41,7 @@ class RecordingWriter : public tvc::ITVCBinaryWriter {
   bool failNext = false;
 };
 
-/// A read beyond the end fills the buffer with 0xEE, then throws without
-/// advancing.
+/// A read beyond the end fills the buffer with 0xEE, then throws without advancing.
 class StringReader : public tvc::ITVCBinaryReader {
  public:
   explicit StringReader(std::string text = {}) : content(std::move(text)) { sizes.reserve(64); }
@@ -85,12 +81,10 @@ inline std::string Pattern(size_t n) {
   return out;
 }
 
-/// What the shared tests need to know of a format.
 struct BinaryFormat {
   using Out = vx::CBinaryOutputStream;
   using In = vx::CBinaryInputStream;
   static std::string Encode(const std::string& raw) { return raw; }
-  static std::string EncodeBool(bool b) { return std::string(1, b ? '\x01' : '\x00'); }
   static constexpr size_t kCharsPerByte = 1;
   static constexpr size_t kStackBlock = 4096;  // largest GetN read without allocating
   static constexpr bool kCountsBeforeWriting = false;
@@ -100,14 +94,22 @@ struct PortableFormat {
   using Out = vx::CPortableOutputStream;
   using In = vx::CPortableInputStream;
   static std::string Encode(const std::string& raw) { return Hex(raw); }
-  static std::string EncodeBool(bool b) { return b ? "54" : "46"; }
   static constexpr size_t kCharsPerByte = 2;
   static constexpr size_t kStackBlock = 2048;
   static constexpr bool kCountsBeforeWriting = true;
 };
 
-/// One get of the input interface, for checks that run over all of them:
-/// its width in the formats, and the call into a destination of its type.
+/// Names typed-test instantiations (and gives the macro the argument that
+/// Clang's pedantic mode asks for).
+struct FormatNames {
+  template <class Format>
+  static std::string GetName(int) {
+    return Format::kCharsPerByte == 1 ? "Binary" : "Portable";
+  }
+};
+
+/// One get of the input interface: its width in bytes, and the call into a
+/// destination of its type.
 struct GetCase {
   size_t width;
   void (*get)(tvc::ITVCInStream&, void*);
@@ -116,25 +118,6 @@ struct GetCase {
 template <class T, void (tvc::ITVCInStream::*Get)(T&)>
 GetCase Case(size_t width) {
   return {width, [](tvc::ITVCInStream& s, void* p) { (s.*Get)(*static_cast<T*>(p)); }};
-}
-
-/// The what() of the exception `f` throws.
-template <class F>
-std::string WhatOf(F f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no exception";
-}
-
-/// The value of one get: `Read<int, &tvc::ITVCInStream::GetInt>(in)`.
-template <class T, void (tvc::ITVCInStream::*Get)(T&)>
-T Read(tvc::ITVCInStream& s) {
-  T value{};
-  (s.*Get)(value);
-  return value;
 }
 
 inline const std::vector<GetCase>& AllGets() {
@@ -158,14 +141,24 @@ inline const std::vector<GetCase>& AllGets() {
   return all;
 }
 
-/// Names typed-test instantiations (and gives the macro the argument that
-/// Clang's pedantic mode asks for).
-struct FormatNames {
-  template <class Format>
-  static std::string GetName(int) {
-    return Format::kCharsPerByte == 1 ? "Binary" : "Portable";
+/// The value of one get: `Read<int, &tvc::ITVCInStream::GetInt>(in)`.
+template <class T, void (tvc::ITVCInStream::*Get)(T&)>
+T Read(tvc::ITVCInStream& s) {
+  T value{};
+  (s.*Get)(value);
+  return value;
+}
+
+/// The what() of the exception `f` throws.
+template <class F>
+std::string WhatOf(F f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
   }
-};
+  return "no exception";
+}
 
 }  // namespace vxtest
 
