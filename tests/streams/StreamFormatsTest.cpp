@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -36,7 +35,7 @@ using Formats = ::testing::Types<BinaryFormat, PortableFormat>;
 TYPED_TEST_SUITE(Streams, Formats, FormatNames);
 
 // The value bytes, least significant first, hex-encoded by the portable stream.
-TYPED_TEST(Streams, EachValueIsOneWriteOfItsBytesAndOneRead) {
+TYPED_TEST(Streams, EachValueGoesOutInOneWrite) {
   RecordingWriter writer;
   typename TypeParam::Out s(&writer);
   const std::int64_t minusTwo = -2;
@@ -58,34 +57,11 @@ TYPED_TEST(Streams, EachValueIsOneWriteOfItsBytesAndOneRead) {
   raw.push_back(TypeParam::kCharsPerByte == 1 ? "01" : "54");  // bools: 01 00, or 'T' 'F'
   raw.push_back(TypeParam::kCharsPerByte == 1 ? "00" : "46");
   ASSERT_EQ(writer.calls.size(), raw.size());
-  std::vector<size_t> sizes;
   for (size_t i = 0; i < raw.size(); ++i) {
     EXPECT_EQ(writer.calls[i], TypeParam::Encode(Bytes(raw[i]))) << raw[i];
-    sizes.push_back(writer.calls[i].size());
   }
   EXPECT_EQ(s.Tell(), 92u);
   EXPECT_FALSE(s.IsMeasure());
-  StringReader reader(writer.All());
-  typename TypeParam::In in(&reader);
-#define GET(T, F) (Read<T, &In::F>(in))
-  EXPECT_TRUE(GET(char, GetChar) == 'A' && GET(char, GetChar) == '\xE9');
-  EXPECT_TRUE(GET(unsigned char, GetBYTE) == 0xA5 && GET(short, GetShort) == -2);
-  EXPECT_TRUE(GET(unsigned short, GetWORD) == 0x1234 && GET(int, GetInt) == 1000);
-  EXPECT_TRUE(GET(int, GetInt) == -1 && GET(unsigned, GetUint) == 3000000000u);
-  EXPECT_TRUE(GET(long, GetLong) == -100 && GET(long, GetLong) == -1 && GET(long, GetLong) == 5);
-  EXPECT_EQ(GET(unsigned long, GetDWORD), 0x12345678ul);
-  EXPECT_EQ(GET(unsigned long, GetDWORD), 0x87654321ul) << "zero-extended";
-  EXPECT_TRUE(GET(double, GetDouble) == 1.0 && GET(double, GetDouble) == -2.5);
-  EXPECT_TRUE(std::signbit(GET(double, GetDouble)));
-  EXPECT_EQ(GET(std::int64_t, GetInt64), -2);
-  EXPECT_EQ(GET(std::uint64_t, GetUint64), ascending);
-  EXPECT_EQ(GET(size_t, GetSizet), 300u);
-  char block[3] = {};
-  in.GetN(block, 3), in.GetN(nullptr, 0);  // one empty Read; the destination is not touched
-  EXPECT_EQ(std::string(block, 3), "Hi!");
-  EXPECT_TRUE(GET(bool, GetBool) && !GET(bool, GetBool));
-#undef GET
-  EXPECT_EQ(reader.sizes, sizes);
 }
 
 TYPED_TEST(Streams, CopiesShareTheWriterNotTheCount) {
