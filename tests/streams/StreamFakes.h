@@ -122,22 +122,16 @@ GetCase Case(size_t width) {
 
 inline const std::vector<GetCase>& AllGets() {
   using In = tvc::ITVCInStream;
+  // clang-format off
   static const std::vector<GetCase> all = {
-      Case<bool, &In::GetBool>(1),
-      Case<char, &In::GetChar>(1),
-      Case<unsigned char, &In::GetBYTE>(1),
-      Case<short, &In::GetShort>(2),
-      Case<unsigned short, &In::GetWORD>(2),
-      Case<int, &In::GetInt>(4),
-      Case<unsigned int, &In::GetUint>(4),
-      Case<long, &In::GetLong>(4),
-      Case<unsigned long, &In::GetDWORD>(4),
-      Case<double, &In::GetDouble>(8),
-      Case<std::int64_t, &In::GetInt64>(8),
-      Case<std::uint64_t, &In::GetUint64>(8),
-      Case<size_t, &In::GetSizet>(8),
-      {5, [](tvc::ITVCInStream& s, void* p) { s.GetN(p, 5); }},
-  };
+      Case<bool, &In::GetBool>(1), Case<char, &In::GetChar>(1),
+      Case<unsigned char, &In::GetBYTE>(1), Case<short, &In::GetShort>(2),
+      Case<unsigned short, &In::GetWORD>(2), Case<int, &In::GetInt>(4),
+      Case<unsigned int, &In::GetUint>(4), Case<long, &In::GetLong>(4),
+      Case<unsigned long, &In::GetDWORD>(4), Case<double, &In::GetDouble>(8),
+      Case<std::int64_t, &In::GetInt64>(8), Case<std::uint64_t, &In::GetUint64>(8),
+      Case<size_t, &In::GetSizet>(8), {5, [](tvc::ITVCInStream& s, void* p) { s.GetN(p, 5); }}};
+  // clang-format on
   return all;
 }
 
