@@ -56,7 +56,7 @@ TEST(CBitVector, SerialisedFormIsTheCountThenThePackedBytes) {
   Bits("1010000001").WriteTo(portableOut);
   CBitVector().WriteTo(portableOut);
   EXPECT_EQ(binary.calls,
-            (std::vector<std::string>{Bytes("0A 00 00 00 00 00 00 00"), Bytes("05 02")}));
+            (std::vector<std::string>{Unhex("0A 00 00 00 00 00 00 00"), Unhex("05 02")}));
   EXPECT_EQ(portable.calls,
             (std::vector<std::string>{"0A00000000000000", "0502", "0000000000000000", ""}));
   EXPECT_EQ(binaryOut.Tell(), 10u);

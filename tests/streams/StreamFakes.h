@@ -60,7 +60,7 @@ class StringReader : public tvc::ITVCBinaryReader {
 };
 
 /// "E8 03" -> the two bytes E8 03.
-inline std::string Bytes(const std::string& hex) {
+inline std::string Unhex(const std::string& hex) {
   std::string out;
   for (size_t i = 0; i + 1 < hex.size(); i += hex[i + 2] == ' ' ? 3 : 2) {
     out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
@@ -75,7 +75,7 @@ inline std::string Hex(const std::string& raw) {
 }
 
 /// `n` bytes covering every byte value.
-inline std::string Pattern(size_t n) {
+inline std::string Sample(size_t n) {
   std::string out(n, '\0');
   for (size_t i = 0; i < n; ++i) out[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
   return out;

@@ -22,7 +22,7 @@ using vx::VXString;
 using namespace vxtest;
 
 TEST(CBinaryInputStream, BoolIsZeroOrOneAndNothingElse) {
-  StringReader reader(Bytes("01 00 02 01"));
+  StringReader reader(Unhex("01 00 02 01"));
   vx::CBinaryInputStream stream(reader);
   bool a = false, b = true, c = false;
   stream.GetBool(a), stream.GetBool(b);
@@ -96,7 +96,7 @@ TEST(CPortableInputStream, RejectionSaysWhatAndWhereAtAnyPlaceOfAnyBlock) {
             "hexadecimal digit");
   for (size_t n : {size_t{2048}, size_t{5000}}) {  // stack and heap scratch
     for (size_t at : {size_t{0}, n + 1, 2 * n - 1}) {
-      std::string text = Hex(Pattern(n));
+      std::string text = Hex(Sample(n));
       text[at] = 'a';
       StringReader blockReader(text);
       CPortableInputStream blockStream(&blockReader);
@@ -109,7 +109,7 @@ TEST(CPortableInputStream, RejectionSaysWhatAndWhereAtAnyPlaceOfAnyBlock) {
 
 TEST(CPortableOutputStream, OnlyBlocksAbove2048BytesAllocateAndFailuresLeakNothing) {
   if (!AllocationFailureInjectable()) GTEST_SKIP() << "no injection here";
-  const std::string block = Pattern(2049);
+  const std::string block = Sample(2049);
   RecordingWriter writer;
   writer.calls.reserve(8);
   writer.pointers.reserve(8);
@@ -156,7 +156,7 @@ TEST(StreamOperators, OnlyStringsAbove4096BytesAllocateAScratchArea) {
   for (size_t n : {size_t{4096}, size_t{4097}}) {
     RecordingWriter writer;
     CPortableOutputStream out(&writer);
-    const std::string text = Pattern(n);
+    const std::string text = Sample(n);
     out << VXString(text.data(), n);
     StringReader reader(writer.All());
     CPortableInputStream in(&reader);
@@ -180,7 +180,7 @@ TEST(StreamOperators, OnlyStringsAbove4096BytesAllocateAScratchArea) {
 // character tried at every place of three blocks and a tail.
 TEST(PortableHexBlocks, BlocksAndTailsEncodeAndDecodeAsTheyStand) {
   for (size_t n = 0; n <= 70; ++n) {
-    const std::string block = Pattern(n + 200).substr(200);
+    const std::string block = Sample(n + 200).substr(200);
     RecordingWriter writer;
     vx::CPortableOutputStream out(&writer);
     out.PutN(block.data(), n);
@@ -194,8 +194,8 @@ TEST(PortableHexBlocks, BlocksAndTailsEncodeAndDecodeAsTheyStand) {
 }
 
 TEST(PortableHexBlocks, EveryCharacterAtEveryPlaceOfBlocksAndTail) {
-  const std::string block = Pattern(49);  // three blocks of 16 bytes and a tail
-  for (int c = 0; c < 256; ++c) {  // lower case included: only upper-case digits decode
+  const std::string block = Sample(49);  // three blocks of 16 bytes and a tail
+  for (int c = 0; c < 256; ++c) {        // lower case included: only upper-case digits decode
     const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 55 : -1;
     for (size_t at = 0; at < 98; ++at) {
       std::string text = Hex(block);

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <random>
@@ -18,13 +17,9 @@
 #include <vector>
 
 #include "StreamFakes.h"
+#include "channels/ChannelTestSupport.h"
 #include "support/AllocationFailure.h"
-#include "vexlo/channels/CFileReader.h"
-#include "vexlo/channels/CFileWriter.h"
-#include "vexlo/channels/CMemReader.h"
 #include "vexlo/channels/CMemStreamBuf.h"
-#include "vexlo/channels/CMemWriter.h"
-#include "vexlo/channels/PXIpcStreamBuf.h"
 #include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/StreamOperators.h"
 
@@ -68,7 +63,7 @@ TYPED_TEST(Streams, EachValueGoesOutInOneWrite) {
   raw.push_back(TypeParam::kCharsPerByte == 1 ? "00" : "46");
   ASSERT_EQ(writer.calls.size(), raw.size());
   for (size_t i = 0; i < raw.size(); ++i) {
-    EXPECT_EQ(writer.calls[i], TypeParam::Encode(Bytes(raw[i]))) << raw[i];
+    EXPECT_EQ(writer.calls[i], TypeParam::Encode(Unhex(raw[i]))) << raw[i];
   }
   EXPECT_EQ(s.Tell(), 92u);
   EXPECT_FALSE(s.IsMeasure());
@@ -98,7 +93,7 @@ TYPED_TEST(Streams, WriterFailurePassesAndTheStreamGoesOn) {
   EXPECT_THROW(stream.PutDouble(2.0), WriterFailure);
   EXPECT_EQ(stream.Tell(), TypeParam::kCountsBeforeWriting ? 12u : 4u);
   stream.PutShort(3);
-  EXPECT_EQ(writer.All(), TypeParam::Encode(Bytes("01 00 00 00 03 00")));
+  EXPECT_EQ(writer.All(), TypeParam::Encode(Unhex("01 00 00 00 03 00")));
 }
 
 // Every get against a channel one character short of its value: one Read,
@@ -122,7 +117,7 @@ TYPED_TEST(Streams, ShortInputLeavesTheDestinationUntouched) {
 
 TYPED_TEST(Streams, OnlyBlocksAboveTheStackLimitAllocate) {
   const size_t limit = TypeParam::kStackBlock;
-  const std::string block = Pattern(limit + 1);
+  const std::string block = Sample(limit + 1);
   StringReader reader(TypeParam::Encode(block));
   typename TypeParam::In stream(&reader);
   std::string out(limit + 1, 'z');
@@ -162,7 +157,7 @@ TYPED_TEST(Streams, StringsAndTextsAreTheLengthThenTheBytes) {
   const char* text = "abc";
   out << VXString(withNul, 3) << withNul << VXString() << text;  // the text stops at the NUL
   vx::PutLPCSTR(out, text, 0), vx::PutLPCSTR(out, text, 2), vx::PutLPCSTR(out, text, 99);
-  const auto E = [](const char* raw) { return TypeParam::Encode(Bytes(raw)); };
+  const auto E = [](const char* raw) { return TypeParam::Encode(Unhex(raw)); };
   const std::string length0 = E("00 00 00 00 00 00 00 00");
   EXPECT_EQ(
       writer.calls,
@@ -191,7 +186,7 @@ TYPED_TEST(Streams, StringsReadBackOrLeaveTheTargetAsItWas) {
   EXPECT_NE(first, second) << "a new object each time";
   EXPECT_EQ(*first, "abc");
   // A length with fewer bytes behind it than it announces, then at the end.
-  reader.content = TypeParam::Encode(Bytes("02 00 00 00 00 00 00 00 64"));
+  reader.content = TypeParam::Encode(Unhex("02 00 00 00 00 00 00 00 64"));
   reader.position = 0;
   EXPECT_THROW(in >> abc, TVCBufferUnderrunException);
   EXPECT_THROW(in >> first, TVCBufferUnderrunException);
@@ -199,7 +194,7 @@ TYPED_TEST(Streams, StringsReadBackOrLeaveTheTargetAsItWas) {
   EXPECT_EQ(first, own1.get());
   // A length no array can have, and one no allocator grants.
   for (const char* length : {"FF FF FF FF FF FF FF FF", "00 00 00 00 00 00 00 40"}) {
-    reader.content = TypeParam::Encode(Bytes(length)) + "rest";
+    reader.content = TypeParam::Encode(Unhex(length)) + "rest";
     reader.position = 0;
     EXPECT_THROW(in >> abc, std::bad_alloc);
     EXPECT_EQ(abc, "abc");
@@ -208,7 +203,7 @@ TYPED_TEST(Streams, StringsReadBackOrLeaveTheTargetAsItWas) {
 
 const std::uint64_t kNaNBits = 0xFFF4000000ABCDEFULL;  // a signalling NaN with a payload
 const char kWithNul[] = {'a', '\0', 'b'};
-const std::string kBlocks[] = {"", Pattern(2049), Pattern(4097)};
+const std::string kBlocks[] = {"", Sample(2049), Sample(4097)};
 
 vx::CBitVector Bits() {
   vx::CBitVector bits(77);
@@ -229,23 +224,21 @@ void PutAll(tvc::ITVCOutStream& out) {
 }
 
 void GetAll(tvc::ITVCInStream& in) {
-  EXPECT_TRUE((Read<bool, &In::GetBool>(in)));
-  EXPECT_EQ((Read<char, &In::GetChar>(in)), CHAR_MIN);
-  EXPECT_EQ((Read<unsigned char, &In::GetBYTE>(in)), 255);
-  EXPECT_EQ((Read<short, &In::GetShort>(in)), SHRT_MIN);
-  EXPECT_EQ((Read<unsigned short, &In::GetWORD>(in)), USHRT_MAX);
-  EXPECT_EQ((Read<int, &In::GetInt>(in)), INT_MIN);
-  EXPECT_EQ((Read<unsigned int, &In::GetUint>(in)), UINT_MAX);
-  EXPECT_EQ((Read<long, &In::GetLong>(in)), INT32_MIN);
-  EXPECT_EQ((Read<unsigned long, &In::GetDWORD>(in)), UINT32_MAX);
-  const double nan = Read<double, &In::GetDouble>(in), zero = Read<double, &In::GetDouble>(in);
+#define GET(T, F) (Read<T, &In::F>(in))
+  EXPECT_TRUE(GET(bool, GetBool) && GET(char, GetChar) == CHAR_MIN);
+  EXPECT_TRUE(GET(unsigned char, GetBYTE) == 255 && GET(short, GetShort) == SHRT_MIN);
+  EXPECT_TRUE(GET(unsigned short, GetWORD) == USHRT_MAX && GET(int, GetInt) == INT_MIN);
+  EXPECT_TRUE(GET(unsigned, GetUint) == UINT_MAX && GET(long, GetLong) == INT32_MIN);
+  EXPECT_EQ(GET(unsigned long, GetDWORD), UINT32_MAX);
+  const double nan = GET(double, GetDouble), zero = GET(double, GetDouble);
   std::uint64_t nanBits = 0;
   std::memcpy(&nanBits, &nan, 8);
   EXPECT_EQ(nanBits, kNaNBits) << "NaN payload kept";
   EXPECT_TRUE(zero == 0.0 && std::signbit(zero));
-  EXPECT_EQ((Read<std::int64_t, &In::GetInt64>(in)), INT64_MIN);
-  EXPECT_EQ((Read<std::uint64_t, &In::GetUint64>(in)), UINT64_MAX);
-  EXPECT_EQ((Read<size_t, &In::GetSizet>(in)), SIZE_MAX);
+  EXPECT_TRUE(GET(std::int64_t, GetInt64) == INT64_MIN &&
+              GET(std::uint64_t, GetUint64) == UINT64_MAX);
+  EXPECT_EQ(GET(size_t, GetSizet), SIZE_MAX);
+#undef GET
   for (const std::string& expected : kBlocks) {
     std::string block(expected.size(), '\0');
     in.GetN(&block[0], block.size());
@@ -262,54 +255,29 @@ void GetAll(tvc::ITVCInStream& in) {
   EXPECT_EQ(extra, 7);
 }
 
+template <class Format, class WriterMaker, class ReaderMaker>
+void RoundTripThrough() {
+  SCOPED_TRACE(testing::internal::GetTypeName<WriterMaker>());
+  WriterMaker writer;
+  typename Format::Out out(&writer.writer);
+  PutAll(out);
+  ReaderMaker reader;
+  typename Format::In in(&reader.Make(writer.Written()));
+  GetAll(in);
+}
+
 // Everything an output stream writes, its input stream reads back, value for
 // value, through each channel of the library, streams made from devices included.
 TYPED_TEST(Streams, EveryTypeComesBackThroughEveryChannel) {
-  using Out = typename TypeParam::Out;
-  using InStream = typename TypeParam::In;
-  {
-    SCOPED_TRACE("memory writer and reader");
-    vx::CMemWriter writer;
-    Out out(&writer);
-    PutAll(out);
-    vx::CMemReader reader(writer.GetData(), writer.GetSize());
-    InStream in(&reader);
-    GetAll(in);
-  }
-  {
-    SCOPED_TRACE("memory devices");
-    vx::CMemStreamBuf written;
-    Out out(written);
-    PutAll(out);
-    vx::CMemStreamBuf reading(written.str(), written.out_waiting());
-    InStream in(&static_cast<vx::IReadWriteDevice&>(reading));
-    GetAll(in);
-  }
-  {
-    SCOPED_TRACE("IPC queue");
-    vx::PXIpcStreamBuf queue;
-    Out out(&queue);
-    PutAll(out);
-    InStream in(&queue);
-    GetAll(in);
-  }
-  SCOPED_TRACE("file");
-  const auto directory = std::filesystem::temp_directory_path() /
-                         ("vexlo-streams-" + std::to_string(std::random_device()()));
-  std::filesystem::create_directories(directory);
-  const std::string path = (directory / "values").string();
-  {
-    vx::CFileWriter writer(path.c_str(), vx::EFileCreationDisposition::CreateNew,
-                           vx::EFileShareCharacteristics::ShareNone);
-    Out out(&writer);
-    PutAll(out);
-  }
-  {
-    vx::CFileReader reader(path.c_str(), vx::EFileShareCharacteristics::ShareRead);
-    InStream in(&reader);
-    GetAll(in);
-  }
-  std::filesystem::remove_all(directory);
+  RoundTripThrough<TypeParam, FileWriterMaker, FileReaderMaker>();
+  RoundTripThrough<TypeParam, MemWriterMaker, MemReaderMaker>();
+  RoundTripThrough<TypeParam, IpcWriterMaker, IpcReaderMaker>();
+  vx::CMemStreamBuf written;  // streams made from devices
+  typename TypeParam::Out out(written);
+  PutAll(out);
+  vx::CMemStreamBuf reading(written.str(), written.out_waiting());
+  typename TypeParam::In in(&static_cast<vx::IReadWriteDevice&>(reading));
+  GetAll(in);
 }
 
 }  // namespace
