@@ -157,7 +157,7 @@ TEST(CMemStreamBuf, DestroyedThroughTheDeviceInterfaceFreesItsChannel) {
 }
 
 // 16 at least, then 3/2 of what is needed; a first write of 8 or more gets twice its size.
-TEST(PXIpcStreamBuf, GrowsByTheRule) {
+TEST(PXIpcStreamBuf, GrowsByTheRuleOrChangesNothing) {
   PXIpcStreamBuf queue;
   EXPECT_EQ(queue.str(), nullptr);
   queue.Write(nullptr, 0);
@@ -172,23 +172,21 @@ TEST(PXIpcStreamBuf, GrowsByTheRule) {
     fresh.Write(source.data(), first);
     EXPECT_EQ(fresh.GetCapacity(), first < 8 ? 16 : 2 * first);
   }
+  PXIpcStreamBuf empty;
+  const char* storage = queue.str();
+  auto unchanged = [&] {
+    EXPECT_TRUE(queue.str() == storage && queue.GetCapacity() == 34u && queue.out_waiting() == 23u);
+  };
+  EXPECT_THROW(queue.Write("x", kMost - 8), std::length_error);      // the sum overflows
+  EXPECT_THROW(queue.Write("x", kMost / 3), std::length_error);      // 3/2 of the sum: too large
+  EXPECT_THROW(empty.Write("x", kMost / 2 + 1), std::length_error);  // twice the count overflows
+  EXPECT_EQ(empty.str(), nullptr);
+  unchanged();
+  if (!AllocationFailureInjectable()) return;
+  EXPECT_EQ(ForEachAllocationFailure([&] { queue.Write(source.data(), 23); }, unchanged), 1);
 }
 
-TEST(PXIpcStreamBuf, ReadingConsumesAndForwardRewinds) {
-  PXIpcStreamBuf queue(new char[4]{1, 2, 3, 4}, 4);
-  const char* start = queue.str();
-  unsigned char got[3] = {};
-  queue.Read(got, 3);
-  EXPECT_EQ(queue.out_waiting(), 1u);
-  EXPECT_EQ(queue.str(), start);
-  queue.Write("\x05", 1);  // grows from the adopted 4 bytes and releases them
-  EXPECT_EQ(queue.GetCapacity(), 7u);
-  EXPECT_EQ(ReadAll(queue), Bytes({4, 5}));
-  queue.forward();
-  EXPECT_EQ(ReadAll(queue), Bytes({1, 2, 3, 4, 5}));
-}
-
-TEST(PXIpcStreamBuf, CopiesOwnTheirBytes) {
+TEST(PXIpcStreamBuf, CopiesOwnTheirBytesReadingConsumesForwardRewinds) {
   PXIpcStreamBuf source, sameCapacity, larger, empty;
   source.Write("abcdef", 6);
   char got[2];
@@ -208,23 +206,15 @@ TEST(PXIpcStreamBuf, CopiesOwnTheirBytes) {
   larger = empty;
   larger = *&larger;
   EXPECT_EQ(PXIpcStreamBuf(larger).str(), nullptr);
-}
-
-TEST(PXIpcStreamBuf, FailedWriteChangesNothing) {
-  PXIpcStreamBuf queue, empty;
-  queue.Write("abc", 3);
-  const char* storage = queue.str();
-  auto unchanged = [&] {
-    EXPECT_TRUE(queue.str() == storage && queue.GetCapacity() == 16u && queue.out_waiting() == 3u);
-  };
-  EXPECT_THROW(queue.Write("x", kMost - 8), std::length_error);      // 16 + count overflows
-  EXPECT_THROW(queue.Write("x", kMost / 3), std::length_error);      // 3/2 of the sum: too large
-  EXPECT_THROW(empty.Write("x", kMost / 2 + 1), std::length_error);  // twice the count overflows
-  EXPECT_EQ(empty.str(), nullptr);
-  unchanged();
-  if (!AllocationFailureInjectable()) return;
-  const Bytes big = Pattern(100);
-  EXPECT_EQ(ForEachAllocationFailure([&] { queue.Write(big.data(), big.size()); }, unchanged), 1);
+  PXIpcStreamBuf adopted(new char[4]{1, 2, 3, 4}, 4);
+  const char* start = adopted.str();
+  adopted.Read(got, 2);
+  EXPECT_TRUE(adopted.out_waiting() == 2u && adopted.str() == start);
+  adopted.Write("\x05", 1);  // grows from the adopted 4 bytes and releases them
+  EXPECT_EQ(adopted.GetCapacity(), 7u);
+  EXPECT_EQ(ReadAll(adopted), Bytes({3, 4, 5}));
+  adopted.forward();
+  EXPECT_EQ(ReadAll(adopted), Bytes({1, 2, 3, 4, 5}));
 }
 
 }  // namespace
