@@ -94,16 +94,13 @@ TEST(CPortableInputStream, RejectionSaysWhatAndWhereAtAnyPlaceOfAnyBlock) {
   EXPECT_EQ(WhatOf([&] { stream.GetBYTE(*reinterpret_cast<unsigned char*>(&value)); }),
             "CPortableInputStream: byte 0x0A at character 2 of 2 is not an upper-case "
             "hexadecimal digit");
-  for (size_t n : {size_t{2048}, size_t{5000}}) {  // stack and heap scratch
-    for (size_t at : {size_t{0}, n + 1, 2 * n - 1}) {
-      std::string text = Hex(Sample(n));
-      text[at] = 'a';
-      StringReader blockReader(text);
-      CPortableInputStream blockStream(&blockReader);
-      std::string out(n, 'z');
-      EXPECT_THROW(blockStream.GetN(&out[0], n), CStreamFormatException) << n << " " << at;
-      EXPECT_EQ(out, std::string(n, 'z'));
-    }
+  for (size_t at : {size_t{0}, size_t{5001}, size_t{9999}}) {  // in a heap scratch area
+    std::string text = Hex(Sample(5000)), out(5000, 'z');
+    text[at] = 'a';
+    StringReader blockReader(text);
+    CPortableInputStream blockStream(&blockReader);
+    EXPECT_THROW(blockStream.GetN(&out[0], 5000), CStreamFormatException) << at;
+    EXPECT_EQ(out, std::string(5000, 'z'));
   }
 }
 
