@@ -41,7 +41,7 @@ TEST(CBitVector, BitsSizeEqualityAndResize) {
   EXPECT_EQ(v, Bits("101")) << "bits cut off leave no trace";
   CBitVector copy(v);
   copy.Set(1);
-  EXPECT_EQ(Pattern(v), "101");
+  EXPECT_EQ(Pattern(v) + Pattern(copy), "101111") << "copies are deep";
   CBitVector moved(std::move(copy));
   EXPECT_TRUE(copy.Empty());  // NOLINT(bugprone-use-after-move): documented state
   v = moved;
