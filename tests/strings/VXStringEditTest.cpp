@@ -6,6 +6,7 @@
 #include <string>
 
 #include "strings/StringTestSupport.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -124,6 +125,10 @@ TEST(VXStringEdit, PositionsAndCountsBeyondTheirRange) {
   s.insert(10, "x").prepend(two, 5).insert(1, two, 9).remove(40);
   EXPECT_EQ(Text(s), "yyzzabcx");
 #else
+  // A death test re-runs the program in a child process per check; Wine has
+  // been seen to lose such a child's output, so the check runs on real
+  // platforms only.
+  if (vxtest::RunningUnderWine()) GTEST_SKIP() << "death tests are unreliable under Wine";
   EXPECT_DEATH(s.insert(10, "x"), "position beyond the text");
   EXPECT_DEATH(s.insert(1, two, 9), "count beyond the source");
 #endif
