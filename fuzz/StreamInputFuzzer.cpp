@@ -1,0 +1,477 @@
+// Fuzz target for the input side: arbitrary bytes, as another process might
+// send them, read through a typed input stream and the string input
+// operators, over a memory reader, a memory device or the IPC queue.
+//
+// Input layout:
+//   byte 0      channel: 0 memory reader over a vector, 1 memory reader that
+//               owns its copy, 2 memory device, 3 IPC queue that adopted a
+//               block, 4 IPC queue filled by writes as the program goes;
+//               bit 3 set: the binary input stream instead of the portable one
+//   byte 1      where the bytes are split: how much the IPC queue adopts at
+//               the start (the rest is written later by "feed" steps)
+//   byte 2      number of program bytes that follow
+//   program     one byte per step (a get of some type, a block, a string
+//               read, a rewind, a feed, a copy of the queue, an armed
+//               allocation failure for the next step), parameters from the
+//               program bytes after it
+//   rest        the bytes on the channel
+//
+// The harness keeps its own account of the channel's read position and
+// checks every step against it: a get succeeds exactly when the channel
+// holds the value's encoded size, yields the value that the format gives
+// those bytes, and on failure throws TVCBufferUnderrunException and leaves
+// the destination and the position as they were. Nothing but the library's
+// documented exceptions may come out, and nothing may leak.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "fuzz/support/FuzzAllocator.h"
+#include "fuzz/support/FuzzCheck.h"
+#include "fuzz/support/FuzzInput.h"
+#include "vexlo/channels/CMemReader.h"
+#include "vexlo/channels/CMemStreamBuf.h"
+#include "vexlo/channels/PXIpcStreamBuf.h"
+#include "vexlo/streams/CBinaryInputStream.h"
+#include "vexlo/streams/CPortableInputStream.h"
+#include "vexlo/streams/StringStreaming.h"
+#include "vexlo/strings/VXString.h"
+#include "vexlo/tvc/TVCBufferUnderrunException.h"
+#include "vexlo/tvc/TVCException.h"
+
+namespace {
+
+using vxfuzz::FuzzInput;
+
+enum class Channel { kVector, kOwned, kDevice, kAdopted, kFed };
+
+// What a step's call ended with.
+enum class Outcome { kDone, kUnderrun, kFormatError, kBadAlloc };
+
+const char* Name(Outcome o) {
+  switch (o) {
+    case Outcome::kDone: return "success";
+    case Outcome::kUnderrun: return "TVCBufferUnderrunException";
+    case Outcome::kFormatError: return "format error";
+    case Outcome::kBadAlloc: return "std::bad_alloc";
+  }
+  return "?";
+}
+
+// Runs one call of the library and classifies how it ended. Anything outside
+// the documented family aborts.
+template <typename Call>
+Outcome Classify(Call&& call) {
+  try {
+    call();
+    return Outcome::kDone;
+  } catch (const tvc::TVCBufferUnderrunException&) {
+    return Outcome::kUnderrun;
+  } catch (const tvc::TVCException&) {
+    return Outcome::kFormatError;
+  } catch (const std::bad_alloc&) {
+    return Outcome::kBadAlloc;
+  } catch (const std::length_error&) {
+    return Outcome::kBadAlloc;  // a size the allocator cannot even express
+  } catch (const std::exception& e) {
+    VXFUZZ_CHECK(false, "undocumented exception: %s", e.what());
+  } catch (...) {
+    VXFUZZ_CHECK(false, "a non-standard exception escaped");
+  }
+  return Outcome::kDone;
+}
+
+int DigitValue(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+class Session {
+ public:
+  explicit Session(FuzzInput& in) : in_(in) {
+    const std::uint8_t config = in.Byte();
+    channel_ = static_cast<Channel>((config & 7) % 5);
+    portable_ = (config & 8) == 0;
+    unit_ = portable_ ? 2 : 1;
+    const std::uint8_t split = in.Byte();
+    program_ = in.Bytes(in.Byte());
+    payload_ = in.Rest();
+    adopted_ = channel_ == Channel::kFed ? 0 : payload_.size();
+    if (channel_ == Channel::kAdopted) adopted_ = payload_.size() * split / 255;
+    available_ = adopted_;
+  }
+
+  ~Session() {
+    for (vx::VXString* s : made_) delete s;
+  }
+
+  void Run() {
+    OpenChannel();
+    FuzzInput program(reinterpret_cast<const std::uint8_t*>(program_.data()), program_.size());
+    while (!program.empty()) Step(program);
+    // The channel must be exhausted exactly where the account says.
+    if (positionKnown_ && available_ - position_ < unit_) {
+      unsigned char b = 0x5A;
+      const Outcome o = Classify([&] { stream_->GetBYTE(b); });
+      VXFUZZ_CHECK(o == Outcome::kUnderrun && b == 0x5A, "read past the end: %s", Name(o));
+    }
+  }
+
+ private:
+  void OpenChannel() {
+    switch (channel_) {
+      case Channel::kVector:
+        vector_.assign(payload_.begin(), payload_.end());
+        memReader_.emplace(vector_);
+        reader_ = &*memReader_;
+        break;
+      case Channel::kOwned: {
+        auto* copy = new unsigned char[payload_.size() + 1];
+        std::memcpy(copy, payload_.data(), payload_.size());
+        memReader_.emplace(copy, payload_.size(), true);
+        reader_ = &*memReader_;
+        break;
+      }
+      case Channel::kDevice:
+        device_ = std::make_unique<vx::CMemStreamBuf>(payload_.data(), payload_.size());
+        break;
+      case Channel::kAdopted:
+      case Channel::kFed: {
+        char* block = nullptr;
+        if (adopted_ > 0) {
+          block = new char[adopted_];
+          std::memcpy(block, payload_.data(), adopted_);
+        }
+        ipc_.emplace(block, static_cast<int>(adopted_));
+        reader_ = &*ipc_;
+        break;
+      }
+    }
+    if (portable_) {
+      if (device_) portableStream_.emplace(*device_);
+      else portableStream_.emplace(reader_);
+      stream_ = &*portableStream_;
+    } else {
+      if (device_) binaryStream_.emplace(*device_);
+      else binaryStream_.emplace(reader_);
+      stream_ = &*binaryStream_;
+    }
+  }
+
+  // The bytes that a read of `need` channel bytes gets, decoded to value
+  // bytes; `valid` tells whether every character was a digit of the format.
+  std::vector<unsigned char> Decode(std::size_t at, std::size_t count, bool* valid) const {
+    std::vector<unsigned char> out(count);
+    *valid = true;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!portable_) {
+        out[i] = static_cast<unsigned char>(payload_[at + i]);
+        continue;
+      }
+      const int h = DigitValue(static_cast<unsigned char>(payload_[at + 2 * i]));
+      const int l = DigitValue(static_cast<unsigned char>(payload_[at + 2 * i + 1]));
+      if (h < 0 || l < 0) *valid = false;
+      // The documented decoding of characters that are no digits: value 0xFF.
+      out[i] = static_cast<unsigned char>((((h < 0 ? 0xFF : h) << 4) | (l < 0 ? 0xFF : l)) & 0xFF);
+    }
+    return out;
+  }
+
+  // Checks the outcome of reading `count` value bytes at the account's
+  // position and moves the account on; answers the decoded bytes when the
+  // read succeeded.
+  std::optional<std::vector<unsigned char>> Account(Outcome o, std::size_t count,
+                                                    const char* what) {
+    if (o == Outcome::kBadAlloc) {
+      // Allocation comes before the read: the channel has not moved.
+      VXFUZZ_CHECK(armed_ || count > vxfuzz::kLargestBlock / unit_,
+                   "%s: std::bad_alloc without cause", what);
+      VXFUZZ_CHECK(!ipc_ || !positionKnown_ || available_ - ipc_->out_waiting() == position_,
+                   "%s: the queue moved on std::bad_alloc", what);
+      return std::nullopt;
+    }
+    if (!positionKnown_) {
+      Resync();
+      return std::nullopt;
+    }
+    const bool fits = count <= (available_ - position_) / unit_;
+    if (!fits) {
+      VXFUZZ_CHECK(o == Outcome::kUnderrun, "%s of %zu at %zu of %zu: %s, expected underrun",
+                   what, count, position_, available_, Name(o));
+      return std::nullopt;
+    }
+    bool valid = true;
+    std::vector<unsigned char> bytes = Decode(position_, count, &valid);
+    VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kFormatError && !valid),
+                 "%s of %zu at %zu of %zu: %s", what, count, position_, available_, Name(o));
+    position_ += count * unit_;
+    if (o != Outcome::kDone) return std::nullopt;
+    return bytes;
+  }
+
+  // After an allocation failure the harness cannot always tell how far the
+  // channel got; the IPC queue says so, the memory reader does not.
+  void Resync() {
+    if (ipc_) {
+      position_ = available_ - ipc_->out_waiting();
+      positionKnown_ = true;
+    } else {
+      positionKnown_ = false;
+    }
+  }
+
+  template <typename T>
+  void Get(void (tvc::ITVCInStream::*get)(T&), std::size_t width, const char* what) {
+    T value;
+    if constexpr (std::is_same_v<T, bool>) {
+      value = true;
+    } else {
+      std::memset(&value, 0x5A, sizeof value);
+    }
+    const T before = value;
+    Outcome o;
+    {
+      vxfuzz::ScopedFailure arm(failAt_);
+      o = Classify([&] { (stream_->*get)(value); });
+    }
+    const auto bytes = Account(o, width, what);
+    if (o != Outcome::kDone) {
+      VXFUZZ_CHECK(std::memcmp(&value, &before, sizeof value) == 0,
+                   "%s: the destination changed on %s", what, Name(o));
+      return;
+    }
+    if (!bytes) return;
+    T expected{};
+    if constexpr (std::is_same_v<T, bool>) {
+      expected = portable_ ? (*bytes)[0] == 'T' : (*bytes)[0] != 0;
+    } else if constexpr (std::is_same_v<T, long>) {
+      std::int32_t v;
+      std::memcpy(&v, bytes->data(), 4);
+      expected = v;
+    } else if constexpr (std::is_same_v<T, unsigned long>) {
+      std::uint32_t v;
+      std::memcpy(&v, bytes->data(), 4);
+      expected = v;
+    } else {
+      static_assert(sizeof(T) <= 8, "wider than the union");
+      std::memcpy(&expected, bytes->data(), sizeof(T));
+    }
+    VXFUZZ_CHECK(std::memcmp(&value, &expected, sizeof value) == 0, "%s: wrong value", what);
+  }
+
+  void GetBlock(std::size_t n) {
+    std::vector<unsigned char> block(n + 8, 0x5A);
+    Outcome o;
+    {
+      vxfuzz::ScopedFailure arm(failAt_);
+      o = Classify([&] { stream_->GetN(block.data(), n); });
+    }
+    const auto bytes = Account(o, n, "GetN");
+    for (std::size_t i = (o == Outcome::kDone ? n : 0); i < n + 8; ++i) {
+      VXFUZZ_CHECK(block[i] == 0x5A, "GetN(%zu): byte %zu written (%s)", n, i, Name(o));
+    }
+    if (bytes) {
+      VXFUZZ_CHECK(std::memcmp(block.data(), bytes->data(), n) == 0, "GetN(%zu): wrong bytes", n);
+    }
+  }
+
+  // A string read: the length, then the text. Each part is accounted for
+  // separately, since the length stays consumed when the text fails.
+  void GetString(bool intoPointer) {
+    vx::VXString target("previous");
+    vx::VXString* pointer = nullptr;
+    if (intoPointer && !made_.empty()) pointer = made_.back();
+    vx::VXString* const pointerBefore = pointer;
+    const std::size_t at = position_;
+    Outcome o;
+    {
+      vxfuzz::ScopedFailure arm(failAt_);
+      o = Classify(
+          [&] {
+            if (intoPointer) *stream_ >> pointer;
+            else *stream_ >> target;
+          });
+    }
+    if (o != Outcome::kDone) {
+      VXFUZZ_CHECK(target == "previous" && target.length() == 8, "string target changed on %s",
+                   Name(o));
+      VXFUZZ_CHECK(pointer == pointerBefore, "string pointer changed on %s", Name(o));
+    } else if (intoPointer) {
+      VXFUZZ_CHECK(pointer != nullptr && pointer != pointerBefore, "no new string");
+      made_.push_back(pointer);
+    }
+    if ((o == Outcome::kBadAlloc && armed_) || !positionKnown_) {
+      // Whether an injected failure struck before or after the text depends
+      // on the allocations made; the account resumes where the channel can
+      // tell.
+      Resync();
+      return;
+    }
+    // The length.
+    const bool lengthFits = 8 <= (available_ - at) / unit_;
+    if (!lengthFits) {
+      VXFUZZ_CHECK(o == Outcome::kUnderrun, "string length at %zu of %zu: %s", at, available_,
+                   Name(o));
+      return;
+    }
+    bool valid = true;
+    const std::vector<unsigned char> lengthBytes = Decode(at, 8, &valid);
+    std::uint64_t n;
+    std::memcpy(&n, lengthBytes.data(), 8);
+    position_ = at + 8 * unit_;
+    if (o == Outcome::kFormatError && !valid) return;
+    // The text.
+    const bool textFits = n <= (available_ - position_) / unit_;
+    if (!textFits) {
+      VXFUZZ_CHECK(o == Outcome::kUnderrun || o == Outcome::kBadAlloc,
+                   "string of %llu at %zu of %zu: %s", static_cast<unsigned long long>(n),
+                   position_, available_, Name(o));
+      return;
+    }
+    const std::vector<unsigned char> text = Decode(position_, n, &valid);
+    VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kFormatError && !valid),
+                 "string of %llu at %zu of %zu: %s", static_cast<unsigned long long>(n), position_,
+                 available_, Name(o));
+    position_ += n * unit_;
+    if (o != Outcome::kDone) return;
+    const vx::VXString& got = intoPointer ? *pointer : target;
+    VXFUZZ_CHECK(got.length() == n && std::memcmp(got.data(), text.data(), n) == 0,
+                 "string read wrongly");
+    VXFUZZ_CHECK(got.capacity() == ((n + 1 + 7) / 8) * 8, "string read with capacity %zu for %zu",
+                 got.capacity(), got.length());
+  }
+
+  void Step(FuzzInput& program) {
+    const std::uint8_t op = program.Byte();
+    failAt_ = armNext_;
+    armed_ = armNext_ != 0;
+    armNext_ = 0;
+    switch (op % 20) {
+      case 0: Get(&tvc::ITVCInStream::GetBool, 1, "GetBool"); break;
+      case 1: Get(&tvc::ITVCInStream::GetChar, 1, "GetChar"); break;
+      case 2: Get(&tvc::ITVCInStream::GetBYTE, 1, "GetBYTE"); break;
+      case 3: Get(&tvc::ITVCInStream::GetInt, 4, "GetInt"); break;
+      case 4: Get(&tvc::ITVCInStream::GetUint, 4, "GetUint"); break;
+      case 5: Get(&tvc::ITVCInStream::GetShort, 2, "GetShort"); break;
+      case 6: Get(&tvc::ITVCInStream::GetLong, 4, "GetLong"); break;
+      case 7: Get(&tvc::ITVCInStream::GetDWORD, 4, "GetDWORD"); break;
+      case 8: Get(&tvc::ITVCInStream::GetWORD, 2, "GetWORD"); break;
+      case 9: Get(&tvc::ITVCInStream::GetDouble, 8, "GetDouble"); break;
+      case 10: Get(&tvc::ITVCInStream::GetInt64, 8, "GetInt64"); break;
+      case 11: Get(&tvc::ITVCInStream::GetUint64, 8, "GetUint64"); break;
+      case 12: Get(&tvc::ITVCInStream::GetSizet, 8, "GetSizet"); break;
+      case 13: {
+        // Small blocks mostly; now and then one past the stack scratch.
+        const std::size_t n = program.Below(4) == 0 ? 2040 + program.Below(64) : program.Byte();
+        GetBlock(n);
+        break;
+      }
+      case 14: GetString(false); break;
+      case 15: GetString(true); break;
+      case 16:
+        if (ipc_) {
+          ipc_->forward();
+          position_ = 0;
+          positionKnown_ = true;
+        }
+        break;
+      case 17: Feed(program.Byte()); break;
+      case 18: CopyQueue(); break;
+      default: armNext_ = vxfuzz::AllocatorReplaced() ? 1 + program.Below(4) : 0; break;
+    }
+  }
+
+  void Feed(std::size_t count) {
+    if (!ipc_) return;
+    count = std::min(count, payload_.size() - available_);
+    const std::size_t waitingBefore = ipc_->out_waiting();
+    Outcome o;
+    {
+      vxfuzz::ScopedFailure arm(failAt_);
+      o = Classify([&] { ipc_->Write(payload_.data() + available_, count); });
+    }
+    VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kBadAlloc && armed_), "Write: %s", Name(o));
+    if (o == Outcome::kDone) {
+      available_ += count;
+      VXFUZZ_CHECK(ipc_->out_waiting() == waitingBefore + count, "Write: out_waiting");
+    } else {
+      VXFUZZ_CHECK(ipc_->out_waiting() == waitingBefore, "failed Write changed the queue");
+    }
+    VXFUZZ_CHECK(available_ == 0 || std::memcmp(ipc_->str(), payload_.data(), available_) == 0,
+                 "the queue lost bytes");
+  }
+
+  // A copy of the queue must hold the same bytes and positions; assigning it
+  // back leaves the queue as it was.
+  void CopyQueue() {
+    if (!ipc_) return;
+    const std::size_t waiting = ipc_->out_waiting();
+    std::optional<vx::PXIpcStreamBuf> copy;
+    Outcome o;
+    {
+      vxfuzz::ScopedFailure arm(failAt_);
+      o = Classify([&] { copy.emplace(*ipc_); });
+    }
+    VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kBadAlloc && armed_), "copy: %s", Name(o));
+    if (o != Outcome::kDone) return;
+    VXFUZZ_CHECK(copy->out_waiting() == waiting, "copy: out_waiting");
+    VXFUZZ_CHECK(available_ == 0 || std::memcmp(copy->str(), payload_.data(), available_) == 0,
+                 "copy: bytes");
+    *ipc_ = *copy;
+    VXFUZZ_CHECK(ipc_->out_waiting() == waiting, "assignment: out_waiting");
+    VXFUZZ_CHECK(available_ == 0 || std::memcmp(ipc_->str(), payload_.data(), available_) == 0,
+                 "assignment: bytes");
+  }
+
+  FuzzInput& in_;
+  Channel channel_ = Channel::kVector;
+  bool portable_ = true;
+  std::size_t unit_ = 2;
+  std::string program_;
+  std::string payload_;
+  std::size_t adopted_ = 0;
+
+  std::vector<unsigned char> vector_;
+  std::optional<vx::CMemReader> memReader_;
+  std::unique_ptr<vx::CMemStreamBuf> device_;
+  std::optional<vx::PXIpcStreamBuf> ipc_;
+  tvc::ITVCBinaryReader* reader_ = nullptr;
+  std::optional<vx::CPortableInputStream> portableStream_;
+  std::optional<vx::CBinaryInputStream> binaryStream_;
+  tvc::ITVCInStream* stream_ = nullptr;
+
+  std::size_t available_ = 0;  // bytes on the channel so far
+  std::size_t position_ = 0;   // bytes consumed, by the harness's account
+  bool positionKnown_ = true;
+  long armNext_ = 0;
+  long failAt_ = 0;
+  bool armed_ = false;
+  std::vector<vx::VXString*> made_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const long before = vxfuzz::LiveBlocks();
+  {
+    FuzzInput in(data, size);
+    Session session(in);
+    session.Run();
+  }
+  if (vxfuzz::AllocatorReplaced()) {
+    VXFUZZ_CHECK(vxfuzz::LiveBlocks() == before, "%ld blocks leaked",
+                 vxfuzz::LiveBlocks() - before);
+  }
+  return 0;
+}
