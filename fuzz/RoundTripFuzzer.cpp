@@ -8,8 +8,10 @@
 //            writer with an initial size, 2 IPC queue, 3 memory device);
 //            bit 4: the portable bytes are read back from a memory device
 //            instead of a memory reader (or the queue itself)
-//   then     items until the input ends: a type byte and the value's bytes,
-//            or a text for the string forms
+//   then     items until the input ends: a type byte, a byte that picks the
+//            reader of the width group, a byte that picks the string target,
+//            then the value's bytes, a text for the string forms, or packed
+//            bits and a bit count for a bit vector
 //
 // Checked: after every put, Tell() is the sum of the widths put (8 + n for a
 // string of n bytes); the binary channel holds exactly the little-endian
@@ -36,6 +38,7 @@
 #include "vexlo/channels/PXIpcStreamBuf.h"
 #include "vexlo/streams/CBinaryInputStream.h"
 #include "vexlo/streams/CBinaryOutputStream.h"
+#include "vexlo/streams/CBitVector.h"
 #include "vexlo/streams/CPortableInputStream.h"
 #include "vexlo/streams/CPortableOutputStream.h"
 #include "vexlo/streams/StringStreaming.h"
@@ -49,15 +52,15 @@ namespace model = vxfuzz::model;
 
 enum Kind : unsigned {
   kBool, kChar, kByte, kInt, kUint, kShort, kLong, kDword, kWord, kDouble, kInt64, kUint64,
-  kSizet, kBlock, kString, kText, kLimitedText, kCopyStreams, kKinds
+  kSizet, kBlock, kString, kText, kLimitedText, kCopyStreams, kBits, kKinds
 };
 
 constexpr std::size_t kWidth[] = {1, 1, 1, 4, 4, 2, 4, 4, 2, 8, 8, 8, 8};
 
 struct Item {
   Kind kind;
-  std::uint64_t bits = 0;  // the value's bytes, least significant first
-  std::string text;        // block, string or NUL-terminated text
+  std::uint64_t bits = 0;  // the value's bytes, least significant first; a bit count
+  std::string text;        // block, string, NUL-terminated text, or packed bits
   std::size_t maxLength = 0;
   unsigned reader = 0;     // which member of the width group reads it back
   bool intoPointer = false;
@@ -121,6 +124,11 @@ Item ReadItem(FuzzInput& in) {
   if (item.kind < kBlock) {
     item.bits = in.Integer<std::uint64_t>();
     item.value = (item.bits & 1) != 0;
+  } else if (item.kind == kBits) {
+    item.text = in.Text(16);
+    item.bits = in.Below(8 * item.text.size() + 1);
+    item.text.resize(item.bits / 8 + (item.bits % 8 != 0));
+    if (item.bits % 8 != 0) item.text.back() &= static_cast<char>((1u << (item.bits % 8)) - 1);
   } else if (item.kind != kCopyStreams) {
     // Now and then a text longer than the streams' stack scratch.
     if (in.Below(16) == 0) {
@@ -132,6 +140,14 @@ Item ReadItem(FuzzInput& in) {
     item.maxLength = in.Below(item.text.size() + 4);
   }
   return item;
+}
+
+vx::CBitVector BitsOf(const Item& item) {
+  vx::CBitVector v(static_cast<std::size_t>(item.bits));
+  for (std::size_t i = 0; i < item.bits; ++i) {
+    if (((static_cast<unsigned char>(item.text[i / 8]) >> (i % 8)) & 1) != 0) v.Set(i);
+  }
+  return v;
 }
 
 void Put(tvc::ITVCOutStream& out, const Item& item, const vx::VXString& string) {
@@ -165,6 +181,7 @@ void Put(tvc::ITVCOutStream& out, const Item& item, const vx::VXString& string) 
       break;
     }
     case kLimitedText: vx::PutLPCSTR(out, item.text.c_str(), item.maxLength); break;
+    case kBits: out << BitsOf(item); break;
     default: break;
   }
 }
@@ -179,6 +196,11 @@ std::string BinaryBytes(const Item& item) {
   }
   if (item.kind == kBlock) return item.text;
   if (item.kind == kCopyStreams) return std::string();
+  if (item.kind == kBits) {
+    std::string out(8, '\0');
+    std::memcpy(&out[0], &item.bits, 8);
+    return out + item.text;
+  }
   const std::string text = item.Carried();
   std::string out(8, '\0');
   const std::uint64_t n = text.size();
@@ -206,6 +228,7 @@ std::size_t Counted(const Item& item) {
   if (item.kind < kBlock) return kWidth[item.kind];
   if (item.kind == kBlock) return item.text.size();
   if (item.kind == kCopyStreams) return 0;
+  if (item.kind == kBits) return 8 + item.text.size();
   return 8 + item.Carried().size();
 }
 
@@ -344,6 +367,13 @@ void ReadBack(tvc::ITVCInStream& in, const Item& item, const char* side) {
                      "%s: string read wrongly (length %zu, expected %zu)", side, got.length(),
                      text.size());
       }
+      break;
+    }
+    case kBits: {
+      vx::CBitVector got(1, true);
+      in >> got;
+      VXFUZZ_CHECK(got == BitsOf(item), "%s: bit vector of %zu bits read back wrongly", side,
+                   static_cast<std::size_t>(item.bits));
       break;
     }
     default: break;

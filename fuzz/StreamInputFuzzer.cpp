@@ -10,10 +10,11 @@
 //   byte 1      where the bytes are split: how much the IPC queue adopts at
 //               the start (the rest is written later by "feed" steps)
 //   byte 2      number of program bytes that follow
-//   program     one byte per step (a get of some type, a block, a string
-//               read, a rewind, a feed, a copy of the queue, an armed
-//               allocation failure for the next step), parameters from the
-//               program bytes after it
+//   program     one byte per step: a get of some type, a block, a string
+//               read (into a string or through a pointer), a bit vector read,
+//               a rewind, a feed, a copy of the queue, or an armed
+//               allocation failure for the next step; parameters come from
+//               the program bytes after it
 //   rest        the bytes on the channel
 //
 // The harness keeps its own account of the channel's read position and
@@ -43,7 +44,9 @@
 #include "vexlo/channels/CMemStreamBuf.h"
 #include "vexlo/channels/PXIpcStreamBuf.h"
 #include "vexlo/streams/CBinaryInputStream.h"
+#include "vexlo/streams/CBitVector.h"
 #include "vexlo/streams/CPortableInputStream.h"
+#include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/StringStreaming.h"
 #include "vexlo/strings/VXString.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
@@ -77,8 +80,10 @@ Outcome Classify(Call&& call) {
     return Outcome::kDone;
   } catch (const tvc::TVCBufferUnderrunException&) {
     return Outcome::kUnderrun;
-  } catch (const tvc::TVCException&) {
+  } catch (const vx::CStreamFormatException&) {
     return Outcome::kFormatError;
+  } catch (const tvc::TVCException& e) {
+    VXFUZZ_CHECK(false, "a channel exception the streams never throw: %s", e.what());
   } catch (const std::bad_alloc&) {
     return Outcome::kBadAlloc;
   } catch (const std::length_error&) {
@@ -169,8 +174,9 @@ class Session {
     }
   }
 
-  // The bytes that a read of `need` channel bytes gets, decoded to value
-  // bytes; `valid` tells whether every character was a digit of the format.
+  // The `count` value bytes that the channel bytes at `at` encode; `valid`
+  // tells whether every character was a digit of the portable format (the
+  // stream rejects anything else).
   std::vector<unsigned char> Decode(std::size_t at, std::size_t count, bool* valid) const {
     std::vector<unsigned char> out(count);
     *valid = true;
@@ -182,8 +188,7 @@ class Session {
       const int h = DigitValue(static_cast<unsigned char>(payload_[at + 2 * i]));
       const int l = DigitValue(static_cast<unsigned char>(payload_[at + 2 * i + 1]));
       if (h < 0 || l < 0) *valid = false;
-      // The documented decoding of characters that are no digits: value 0xFF.
-      out[i] = static_cast<unsigned char>((((h < 0 ? 0xFF : h) << 4) | (l < 0 ? 0xFF : l)) & 0xFF);
+      out[i] = static_cast<unsigned char>(((h & 0xF) << 4) | (l & 0xF));
     }
     return out;
   }
@@ -192,7 +197,7 @@ class Session {
   // position and moves the account on; answers the decoded bytes when the
   // read succeeded.
   std::optional<std::vector<unsigned char>> Account(Outcome o, std::size_t count,
-                                                    const char* what) {
+                                                    const char* what, bool isBool = false) {
     if (o == Outcome::kBadAlloc) {
       // Allocation comes before the read: the channel has not moved.
       VXFUZZ_CHECK(armed_ || count > vxfuzz::kLargestBlock / unit_,
@@ -213,8 +218,11 @@ class Session {
     }
     bool valid = true;
     std::vector<unsigned char> bytes = Decode(position_, count, &valid);
-    VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kFormatError && !valid),
-                 "%s of %zu at %zu of %zu: %s", what, count, position_, available_, Name(o));
+    // A binary bool is the byte 00 or 01; anything else is rejected.
+    if (isBool && !portable_ && bytes[0] > 1) valid = false;
+    VXFUZZ_CHECK(o == (valid ? Outcome::kDone : Outcome::kFormatError),
+                 "%s of %zu at %zu of %zu: %s, the bytes being %s", what, count, position_,
+                 available_, Name(o), valid ? "valid" : "malformed");
     position_ += count * unit_;
     if (o != Outcome::kDone) return std::nullopt;
     return bytes;
@@ -245,7 +253,7 @@ class Session {
       vxfuzz::ScopedFailure arm(failAt_);
       o = Classify([&] { (stream_->*get)(value); });
     }
-    const auto bytes = Account(o, width, what);
+    const auto bytes = Account(o, width, what, std::is_same_v<T, bool>);
     if (o != Outcome::kDone) {
       VXFUZZ_CHECK(std::memcmp(&value, &before, sizeof value) == 0,
                    "%s: the destination changed on %s", what, Name(o));
@@ -254,7 +262,7 @@ class Session {
     if (!bytes) return;
     T expected{};
     if constexpr (std::is_same_v<T, bool>) {
-      expected = portable_ ? (*bytes)[0] == 'T' : (*bytes)[0] != 0;
+      expected = portable_ ? (*bytes)[0] == 'T' : (*bytes)[0] == 1;
     } else if constexpr (std::is_same_v<T, long>) {
       std::int32_t v;
       std::memcpy(&v, bytes->data(), 4);
@@ -286,67 +294,85 @@ class Session {
     }
   }
 
-  // A string read: the length, then the text. Each part is accounted for
-  // separately, since the length stays consumed when the text fails.
-  void GetString(bool intoPointer) {
+  // A counted read: a 64-bit count, then a block (a string's text, or a bit
+  // vector's packed bits). The two parts are accounted for separately, since
+  // the count stays consumed when the block fails.
+  enum class Counted { kString, kStringPointer, kBits };
+
+  void GetCounted(Counted kind) {
     vx::VXString target("previous");
-    vx::VXString* pointer = nullptr;
-    if (intoPointer && !made_.empty()) pointer = made_.back();
+    vx::VXString* pointer = made_.empty() ? nullptr : made_.back();
     vx::VXString* const pointerBefore = pointer;
+    vx::CBitVector bits(3, true);
     const std::size_t at = position_;
     Outcome o;
     {
       vxfuzz::ScopedFailure arm(failAt_);
-      o = Classify(
-          [&] {
-            if (intoPointer) *stream_ >> pointer;
-            else *stream_ >> target;
-          });
+      o = Classify([&] {
+        switch (kind) {
+          case Counted::kString: *stream_ >> target; break;
+          case Counted::kStringPointer: *stream_ >> pointer; break;
+          case Counted::kBits: *stream_ >> bits; break;
+        }
+      });
     }
     if (o != Outcome::kDone) {
       VXFUZZ_CHECK(target == "previous" && target.length() == 8, "string target changed on %s",
                    Name(o));
       VXFUZZ_CHECK(pointer == pointerBefore, "string pointer changed on %s", Name(o));
-    } else if (intoPointer) {
+      VXFUZZ_CHECK(bits.Size() == 3 && bits.Count() == 3, "bit vector changed on %s", Name(o));
+    } else if (kind == Counted::kStringPointer) {
       VXFUZZ_CHECK(pointer != nullptr && pointer != pointerBefore, "no new string");
       made_.push_back(pointer);
     }
     if ((o == Outcome::kBadAlloc && armed_) || !positionKnown_) {
-      // Whether an injected failure struck before or after the text depends
+      // Whether an injected failure struck before or after the block depends
       // on the allocations made; the account resumes where the channel can
       // tell.
       Resync();
       return;
     }
-    // The length.
-    const bool lengthFits = 8 <= (available_ - at) / unit_;
-    if (!lengthFits) {
-      VXFUZZ_CHECK(o == Outcome::kUnderrun, "string length at %zu of %zu: %s", at, available_,
-                   Name(o));
+    // The count.
+    if (8 > (available_ - at) / unit_) {
+      VXFUZZ_CHECK(o == Outcome::kUnderrun, "count at %zu of %zu: %s", at, available_, Name(o));
       return;
     }
     bool valid = true;
-    const std::vector<unsigned char> lengthBytes = Decode(at, 8, &valid);
+    const std::vector<unsigned char> countBytes = Decode(at, 8, &valid);
     std::uint64_t n;
-    std::memcpy(&n, lengthBytes.data(), 8);
+    std::memcpy(&n, countBytes.data(), 8);
     position_ = at + 8 * unit_;
-    if (o == Outcome::kFormatError && !valid) return;
-    // The text.
-    const bool textFits = n <= (available_ - position_) / unit_;
-    if (!textFits) {
+    if (!valid) {
+      VXFUZZ_CHECK(o == Outcome::kFormatError, "malformed count: %s", Name(o));
+      return;
+    }
+    // The block: n bytes of text, or n bits packed into bytes.
+    const std::uint64_t blockBytes = kind == Counted::kBits ? n / 8 + (n % 8 != 0) : n;
+    if (blockBytes > (available_ - position_) / unit_) {
       VXFUZZ_CHECK(o == Outcome::kUnderrun || o == Outcome::kBadAlloc,
-                   "string of %llu at %zu of %zu: %s", static_cast<unsigned long long>(n),
+                   "block of %llu at %zu of %zu: %s", static_cast<unsigned long long>(blockBytes),
                    position_, available_, Name(o));
       return;
     }
-    const std::vector<unsigned char> text = Decode(position_, n, &valid);
-    VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kFormatError && !valid),
-                 "string of %llu at %zu of %zu: %s", static_cast<unsigned long long>(n), position_,
-                 available_, Name(o));
-    position_ += n * unit_;
+    const std::vector<unsigned char> block = Decode(position_, blockBytes, &valid);
+    // A bit vector's unused high bits are zero when it was written.
+    if (kind == Counted::kBits && n % 8 != 0 && (block.back() >> (n % 8)) != 0) valid = false;
+    VXFUZZ_CHECK(o == (valid ? Outcome::kDone : Outcome::kFormatError),
+                 "block of %llu at %zu of %zu: %s, the bytes being %s",
+                 static_cast<unsigned long long>(blockBytes), position_, available_, Name(o),
+                 valid ? "valid" : "malformed");
+    position_ += blockBytes * unit_;
     if (o != Outcome::kDone) return;
-    const vx::VXString& got = intoPointer ? *pointer : target;
-    VXFUZZ_CHECK(got.length() == n && std::memcmp(got.data(), text.data(), n) == 0,
+    if (kind == Counted::kBits) {
+      VXFUZZ_CHECK(bits.Size() == n, "bit vector of %zu bits, expected %llu", bits.Size(),
+                   static_cast<unsigned long long>(n));
+      for (std::size_t i = 0; i < n; ++i) {
+        VXFUZZ_CHECK(bits.Test(i) == (((block[i / 8] >> (i % 8)) & 1) != 0), "bit %zu", i);
+      }
+      return;
+    }
+    const vx::VXString& got = kind == Counted::kStringPointer ? *pointer : target;
+    VXFUZZ_CHECK(got.length() == n && std::memcmp(got.data(), block.data(), n) == 0,
                  "string read wrongly");
     VXFUZZ_CHECK(got.capacity() == ((n + 1 + 7) / 8) * 8, "string read with capacity %zu for %zu",
                  got.capacity(), got.length());
@@ -357,7 +383,7 @@ class Session {
     failAt_ = armNext_;
     armed_ = armNext_ != 0;
     armNext_ = 0;
-    switch (op % 20) {
+    switch (op % 21) {
       case 0: Get(&tvc::ITVCInStream::GetBool, 1, "GetBool"); break;
       case 1: Get(&tvc::ITVCInStream::GetChar, 1, "GetChar"); break;
       case 2: Get(&tvc::ITVCInStream::GetBYTE, 1, "GetBYTE"); break;
@@ -377,8 +403,8 @@ class Session {
         GetBlock(n);
         break;
       }
-      case 14: GetString(false); break;
-      case 15: GetString(true); break;
+      case 14: GetCounted(Counted::kString); break;
+      case 15: GetCounted(Counted::kStringPointer); break;
       case 16:
         if (ipc_) {
           ipc_->forward();
@@ -388,6 +414,7 @@ class Session {
         break;
       case 17: Feed(program.Byte()); break;
       case 18: CopyQueue(); break;
+      case 19: GetCounted(Counted::kBits); break;
       default: armNext_ = vxfuzz::AllocatorReplaced() ? 1 + program.Below(4) : 0; break;
     }
   }

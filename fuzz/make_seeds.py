@@ -57,7 +57,8 @@ def hexs(b):
 
 def stream_input():
     # Program codes: 0 bool .. 12 size_t, 13 block, 14 string, 15 string
-    # through a pointer, 16 rewind, 17 feed, 18 copy the queue, 19 arm.
+    # through a pointer, 16 rewind, 17 feed, 18 copy the queue, 19 bit
+    # vector, 20 arm an allocation failure for the next step.
     values = (hexs(struct.pack("<i", 1000)) + hexs(struct.pack("<h", -2))
               + hexs(struct.pack("<d", 1.0)) + b"54" + b"46" + b"01"
               + hexs(struct.pack("<Q", 3)) + hexs(b"abc") + hexs(b"Hi!"))
@@ -79,13 +80,16 @@ def stream_input():
     write("stream_input", "short-text", [4, 0, 4, 17, 255, 14, 14]
           + list(hexs(struct.pack("<Q", 5)) + b"6162"))
     write("stream_input", "empty", [1, 0, 3, 0, 13, 14])
-    write("stream_input", "allocation-failure", [0, 0, 6, 19, 1, 14, 19, 2, 15]
+    write("stream_input", "bit-vector", [0, 0, 2, 19, 19]
+          + list(hexs(struct.pack("<Q", 10)) + b"0502" + hexs(struct.pack("<Q", 10)) + b"05FE"))
+    write("stream_input", "allocation-failure", [0, 0, 8, 20, 1, 14, 20, 2, 15, 20, 0, 19]
           + list(hexs(struct.pack("<Q", 5000)) + b"41" * 5000))
 
 
 def round_trip():
     # Items: a kind byte (0 bool .. 12 size_t, 13 block, 14 string, 15
-    # NUL-terminated text, 16 text cut at a length, 17 copy the streams),
+    # NUL-terminated text, 16 text cut at a length, 17 copy the streams, 18
+    # bit vector),
     # a reader byte, a bool byte, then 8 value bytes or a text.
     def value(kind, v, reader=0):
         return [kind, reader, 0] + list(struct.pack("<Q", v & 0xFFFFFFFFFFFFFFFF))
@@ -97,7 +101,8 @@ def round_trip():
              + value(5, -2) + value(6, -100) + value(7, 0x12345678) + value(8, 0x1234)
              + [9, 0, 0] + list(struct.pack("<d", -2.5)) + value(10, -2) + value(11, 0x0102030405060708)
              + value(12, 300) + text(13, b"Hi!") + text(14, b"a\x00b") + text(15, b"a\x00b")
-             + text(16, b"abcdef", 3) + [17, 0, 0] + text(14, b""))
+             + text(16, b"abcdef", 3) + [17, 0, 0] + text(14, b"")
+             + [18, 0, 0, 2, 0x05, 0x02, 10])
     for config in (0x00, 0x05, 0x0A, 0x0F, 0x10, 0x13):
         write("round_trip", "all-kinds-%02x" % config, [config, 16] + items)
     write("round_trip", "long-string", [0x02, 0, 14, 0, 0, 0, 7, ord("x"), 0])
