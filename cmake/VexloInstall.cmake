@@ -10,7 +10,10 @@ install(TARGETS vexlo tavric
 
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/vexlo"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
-  FILES_MATCHING PATTERN "*.h")
+  FILES_MATCHING PATTERN "*.h"
+  # The file platform layer is internal to the library.
+  PATTERN "FileApi.h" EXCLUDE
+  PATTERN "SharedFileHandle.h" EXCLUDE)
 
 set(VEXLO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/vexlo")
 install(EXPORT vexloTargets

@@ -49,33 +49,33 @@ std::string ToC99Format(const char* format) {
   return out;
 }
 
-}  // namespace
+// Formats into `message`. Every va_list copy is opened and closed around one
+// vsnprintf call, so an allocation that throws in between never leaves a
+// va_list without its va_end. Returns false when the format is rejected.
+bool Format(const std::string& c99, std::va_list args, std::string& message) {
+  char small[512];
+  std::va_list first;
+  va_copy(first, args);
+  const int n = std::vsnprintf(small, sizeof small, c99.c_str(), first);
+  va_end(first);
+  if (n < 0) return false;
+  if (static_cast<size_t>(n) < sizeof small) {
+    message.assign(small, static_cast<size_t>(n));
+    return true;
+  }
+  message.resize(static_cast<size_t>(n) + 1);
+  std::va_list second;
+  va_copy(second, args);
+  std::vsnprintf(&message[0], message.size(), c99.c_str(), second);
+  va_end(second);
+  message.resize(static_cast<size_t>(n));
+  return true;
+}
 
-namespace tvc {
-
-void LogErr(const char* format, ...) {
-  if (format == nullptr) return;
+void Emit(const char* format, std::va_list args) noexcept {
   try {
-    const std::string c99 = ToC99Format(format);
-    std::va_list args;
-    va_start(args, format);
-    std::va_list again;
-    va_copy(again, args);
-
-    char small[512];
     std::string message;
-    const int n = std::vsnprintf(small, sizeof small, c99.c_str(), args);
-    if (n >= 0 && static_cast<size_t>(n) < sizeof small) {
-      message.assign(small, static_cast<size_t>(n));
-    } else if (n >= 0) {
-      message.resize(static_cast<size_t>(n) + 1);
-      std::vsnprintf(&message[0], message.size(), c99.c_str(), again);
-      message.resize(static_cast<size_t>(n));
-    }
-    va_end(again);
-    va_end(args);
-    if (n < 0) return;
-
+    if (!Format(ToC99Format(format), args, message)) return;
     if (message.empty() || message.back() != '\n') message += '\n';
     // One locked stdio call per message keeps concurrent lines whole.
     std::fwrite(message.data(), 1, message.size(), stderr);
@@ -83,6 +83,18 @@ void LogErr(const char* format, ...) {
   } catch (...) {
     // A logger must not turn a failure it reports into another one.
   }
+}
+
+}  // namespace
+
+namespace tvc {
+
+void LogErr(const char* format, ...) {
+  if (format == nullptr) return;
+  std::va_list args;
+  va_start(args, format);
+  Emit(format, args);
+  va_end(args);
 }
 
 }  // namespace tvc

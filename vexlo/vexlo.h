@@ -15,6 +15,18 @@
 #include "vexlo/tvc/TVCException.h"
 #include "vexlo/tvc/TVCIPCException.h"
 
+#include "vexlo/strings/VXString.h"
+#include "vexlo/strings/VXSubString.h"
+
+#include "vexlo/channels/CFileReader.h"
+#include "vexlo/channels/CFileWriter.h"
+#include "vexlo/channels/CMemReader.h"
+#include "vexlo/channels/CMemStreamBuf.h"
+#include "vexlo/channels/CMemWriter.h"
+#include "vexlo/channels/EFileCreationDisposition.h"
+#include "vexlo/channels/EFileShareCharacteristics.h"
+#include "vexlo/channels/ESeekStart.h"
 #include "vexlo/channels/IReadWriteDevice.h"
+#include "vexlo/channels/PXIpcStreamBuf.h"
 
 #endif  // VEXLO_VEXLO_H

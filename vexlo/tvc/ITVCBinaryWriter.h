@@ -11,7 +11,8 @@ namespace tvc {
 ///
 /// `Write(data, count)` appends the `count` bytes at `data` to the channel.
 /// What a failure looks like is the channel's own: the memory writers throw
-/// `std::bad_alloc` when they cannot grow, the file writer reports nothing.
+/// `std::bad_alloc` when they cannot grow (`std::length_error` for a size
+/// they cannot represent), the file writer reports nothing.
 /// A `Write` of 0 bytes is valid and writes nothing.
 ///
 /// The interface has no virtual destructor: owners destroy writers through

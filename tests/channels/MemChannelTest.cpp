@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+#include "ChannelTestSupport.h"
+#include "support/AllocationFailure.h"
+#include "vexlo/channels/CMemStreamBuf.h"
+#include "vexlo/tvc/TVCBufferUnderrunException.h"
+
+namespace {
+
+using namespace vxtest;
+using tvc::TVCBufferUnderrunException;
+using vx::CMemReader;
+using vx::CMemStreamBuf;
+using vx::CMemWriter;
+using vx::PXIpcStreamBuf;
+
+static_assert(std::is_constructible<CMemReader, const unsigned char*, size_t>::value,
+              "own defaults to false");
+static_assert(!std::is_copy_constructible<CMemStreamBuf>::value, "a device owns its channel");
+
+constexpr size_t kMost = std::numeric_limits<size_t>::max();
+
+Bytes Content(const CMemWriter& writer) {
+  EXPECT_EQ(writer.GetData()[writer.GetSize()], 0) << "terminator";
+  return Bytes(writer.GetData(), writer.GetData() + writer.GetSize());
+}
+
+Bytes ReadAll(PXIpcStreamBuf& queue) {
+  Bytes bytes(queue.out_waiting());
+  queue.Read(bytes.data(), bytes.size());
+  return bytes;
+}
+
+TEST(CMemReader, UnderrunLogsCountPositionAndSize) {
+  const Bytes ten = Pattern(10);
+  CMemReader reader(ten.data(), ten.size());  // own is false: the vector keeps its storage
+  unsigned char got[10];
+  reader.Read(got, 4);
+  CMemReader copy(reader);
+  testing::internal::CaptureStderr();
+  EXPECT_THROW(reader.Read(got + 4, 7), TVCBufferUnderrunException);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "CMemReader Read failure - attempt to read 7 bytes from position 4 of 10 byte buffer\n");
+  reader.Read(got + 4, 6);
+  EXPECT_EQ(Bytes(got, got + 10), ten);
+  copy.Read(got, 1);  // copies advance on their own
+  EXPECT_EQ(got[0], ten[4]);
+}
+
+TEST(CMemReader, OwnedBufferIsReleasedOnceByItsLastHolder) {
+  const long before = LiveAllocations();
+  {
+    CMemReader owner(new unsigned char[4]{1, 2, 3, 4}, 4, true);
+    const Bytes one = {7};
+    CMemReader assigned(one);
+    assigned = CMemReader(owner);
+    owner = CMemReader(one);  // gives up its share; `assigned` still holds the bytes
+    unsigned char got[4];
+    assigned.Read(got, 4);
+    EXPECT_EQ(Bytes(got, got + 4), Bytes({1, 2, 3, 4}));
+  }
+  if (!AllocationFailureInjectable()) return;  // ASan reports leaks and double frees as well
+  EXPECT_EQ(LiveAllocations(), before);
+  // The caller's buffer, then the shared owner, whose failure releases the buffer.
+  EXPECT_EQ(ForEachAllocationFailure([] { CMemReader(new unsigned char[4], 4, true); }), 2);
+}
+
+TEST(CMemWriter, GrowsByHalfItsCapacityOrToTheSizeNeeded) {
+  CMemWriter writer, sized(4);
+  EXPECT_EQ(Content(writer), Bytes());
+  const Bytes source = Pattern(17);
+  // Bytes written and capacity afterwards: the content must fit, then the
+  // terminator. 5 into capacity 1: max(1 + 0, 5) = 5, then max(5 + 2, 6) = 7.
+  const size_t steps[][2] = {{5, 7}, {0, 7}, {1, 7}, {1, 10}, {10, 25}};
+  size_t written = 0;
+  for (const auto& step : steps) {
+    writer.Write(source.data() + written, step[0]);
+    written += step[0];
+    EXPECT_EQ(writer.GetCapacity(), step[1]) << "after " << written << " bytes";
+  }
+  EXPECT_EQ(Content(writer), source);
+  sized.Write(source.data(), 4);
+  EXPECT_EQ(sized.GetCapacity(), 5u);
+  EXPECT_EQ(CMemWriter(source.data(), 17).GetCapacity(), 18u);
+}
+
+TEST(CMemWriter, CopiesAreIndependentAndSizedExactly) {
+  CMemWriter source(100), roomy(50), small;
+  source.Write("a\0c", 3);
+  CMemWriter copy(source);
+  copy.Write("d", 1);  // grows from the exact capacity 4
+  const unsigned char* storage = roomy.GetData();
+  roomy = copy;
+  small = source;
+  small = *&small;
+  EXPECT_EQ(roomy.GetData(), storage) << "enough capacity: reused";
+  EXPECT_EQ(small.GetCapacity(), 4u);
+  EXPECT_EQ(Content(small), Text(std::string("a\0c", 3)));
+  EXPECT_EQ(Content(roomy), Text(std::string("a\0cd", 4)));
+}
+
+TEST(CMemWriter, FailuresKeepTheEarlierBytes) {
+  CMemWriter writer, target;
+  writer.Write("abc", 3);
+  auto unchanged = [&] {
+    EXPECT_EQ(Content(writer), Text("abc"));
+    EXPECT_EQ(writer.GetCapacity(), 4u);
+  };
+  EXPECT_THROW(writer.Write("x", kMost), std::length_error);  // data not read
+  EXPECT_THROW(writer.Write("x", kMost / 2 - 3), std::length_error);  // beyond PTRDIFF_MAX
+  EXPECT_THROW(CMemWriter{kMost / 2}, std::length_error);
+  unchanged();
+  if (!AllocationFailureInjectable()) return;
+  const Bytes big = Pattern(100);
+  EXPECT_EQ(ForEachAllocationFailure([&] { writer.Write(big.data(), big.size()); }, unchanged), 1);
+  ForEachAllocationFailure([&] { target = writer; }, [&] { EXPECT_EQ(Content(target), Bytes()); });
+}
+
+TEST(CMemStreamBuf, WriteBufferHasRoomForItsInitialSize) {
+  CMemStreamBuf buffers[2], sixteen(16, 99, 7), none(0);  // arrays use the defaults
+  EXPECT_EQ(buffers[0].GetReader(), nullptr);
+  EXPECT_STREQ(buffers[0].str(), "");
+  auto writesInPlace = [](CMemStreamBuf& buffer, size_t count) {
+    const char* before = buffer.str();
+    buffer.GetWriter()->Write(Pattern(count).data(), count);
+    return buffer.str() == before;
+  };
+  EXPECT_TRUE(writesInPlace(buffers[0], 1024));
+  EXPECT_FALSE(writesInPlace(buffers[0], 1));
+  EXPECT_TRUE(writesInPlace(sixteen, 16));
+  EXPECT_FALSE(writesInPlace(sixteen, 1));
+  EXPECT_FALSE(writesInPlace(none, 5000));
+  EXPECT_EQ(none.GetWriter(), none.GetWriter());
+  ASSERT_EQ(none.out_waiting(), 5000u);
+  EXPECT_EQ(Bytes(none.str(), none.str() + 5000), Pattern(5000));
+  EXPECT_EQ(none.str()[5000], '\0');
+}
+
+TEST(CMemStreamBuf, ReadBuffersOverTheCallersBytes) {
+  std::string text("he\0lo", 5);
+  CMemStreamBuf constIn(text.c_str(), 5), mutableIn(&text[0], 5), empty(text.c_str(), 0);
+  for (CMemStreamBuf* in : {&constIn, &mutableIn}) {
+    EXPECT_EQ(in->GetReader(), in->GetReader());
+    EXPECT_EQ(in->GetWriter(), nullptr);
+    char got[5];
+    in->GetReader()->Read(got, 5);
+    EXPECT_EQ(std::string(got, 5), text);
+  }
+  EXPECT_STREQ(empty.str(), "");  // a read buffer has written nothing
+  EXPECT_EQ(empty.out_waiting(), 0u);
+  empty.GetReader()->Read(nullptr, 0);
+  testing::internal::CaptureStderr();
+  EXPECT_THROW(empty.GetReader()->Read(&text[0], 1), TVCBufferUnderrunException);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("of 0 byte buffer"), std::string::npos);
+}
+
+TEST(CMemStreamBuf, DestroyedThroughTheDeviceInterfaceFreesItsChannel) {
+  const long before = LiveAllocations();
+  vx::IReadWriteDevice* devices[] = {new CMemStreamBuf(64), new CMemStreamBuf("xyz", 3)};
+  devices[0]->GetWriter()->Write("xyz", 3);
+  for (vx::IReadWriteDevice* device : devices) delete device;
+  if (!AllocationFailureInjectable()) return;  // ASan shows leaks as well
+  EXPECT_EQ(LiveAllocations(), before);
+  // The writer and its storage; the reader.
+  EXPECT_EQ(ForEachAllocationFailure([] { CMemStreamBuf(32); }), 2);
+  EXPECT_EQ(ForEachAllocationFailure([] { CMemStreamBuf("ab", 2); }), 1);
+}
+
+TEST(PXIpcStreamBuf, GrowsByTheRule) {
+  PXIpcStreamBuf queue;
+  EXPECT_EQ(queue.str(), nullptr);
+  queue.Write(nullptr, 0);
+  EXPECT_EQ(queue.GetCapacity(), 16u);
+  EXPECT_EQ(queue.out_waiting(), 0u);
+  const Bytes source = Pattern(23);
+  queue.Write(source.data(), 16);
+  EXPECT_EQ(queue.GetCapacity(), 16u);
+  queue.Write(source.data() + 16, 7);
+  EXPECT_EQ(queue.GetCapacity(), 34u);  // 3 * (16 + 7) / 2
+  EXPECT_EQ(ReadAll(queue), source);
+  for (size_t first : {7, 8, 10}) {
+    PXIpcStreamBuf fresh;
+    fresh.Write(source.data(), first);
+    EXPECT_EQ(fresh.GetCapacity(), first < 8 ? 16 : 2 * first);
+  }
+}
+
+TEST(PXIpcStreamBuf, ReadingConsumesAndForwardRewinds) {
+  PXIpcStreamBuf queue(new char[4]{1, 2, 3, 4}, 4);
+  const char* start = queue.str();
+  unsigned char got[5] = {};
+  EXPECT_THROW(queue.Read(got, 5), TVCBufferUnderrunException);
+  queue.Read(got, 3);
+  EXPECT_EQ(queue.out_waiting(), 1u);
+  EXPECT_EQ(queue.str(), start);
+  queue.Write("\x05", 1);  // grows from the adopted 4 bytes and releases them
+  EXPECT_EQ(queue.GetCapacity(), 7u);
+  EXPECT_EQ(ReadAll(queue), Bytes({4, 5}));
+  queue.forward();
+  EXPECT_EQ(ReadAll(queue), Bytes({1, 2, 3, 4, 5}));
+}
+
+TEST(PXIpcStreamBuf, CopiesOwnTheirBytes) {
+  PXIpcStreamBuf source, sameCapacity, larger, empty;
+  source.Write("abcdef", 6);
+  char got[2];
+  source.Read(got, 2);
+  sameCapacity.Write("x", 1);
+  larger.Write(Pattern(40).data(), 40);
+  const char* storage = sameCapacity.str();
+  PXIpcStreamBuf copy(source);
+  sameCapacity = source;
+  larger = source;
+  copy.Write("g", 1);
+  EXPECT_EQ(ReadAll(copy), Text("cdefg"));
+  EXPECT_EQ(ReadAll(source), Text("cdef"));
+  EXPECT_EQ(sameCapacity.str(), storage) << "equal capacity: reused";
+  EXPECT_EQ(larger.GetCapacity(), 16u);
+  EXPECT_EQ(ReadAll(larger), Text("cdef"));
+  larger = empty;
+  larger = *&larger;
+  EXPECT_EQ(PXIpcStreamBuf(larger).str(), nullptr);
+}
+
+TEST(PXIpcStreamBuf, FailedWriteChangesNothing) {
+  PXIpcStreamBuf queue, empty;
+  queue.Write("abc", 3);
+  const char* storage = queue.str();
+  auto unchanged = [&] {
+    EXPECT_EQ(queue.str(), storage);
+    EXPECT_EQ(queue.GetCapacity(), 16u);
+    EXPECT_EQ(queue.out_waiting(), 3u);
+  };
+  EXPECT_THROW(queue.Write("x", kMost - 8), std::length_error);  // 16 + count overflows
+  EXPECT_THROW(queue.Write("x", kMost / 3), std::length_error);  // 3/2 of the sum: too large
+  EXPECT_THROW(empty.Write("x", kMost / 2 + 1), std::length_error);  // twice the count overflows
+  EXPECT_EQ(empty.str(), nullptr);
+  unchanged();
+  if (!AllocationFailureInjectable()) return;
+  const Bytes big = Pattern(100);
+  EXPECT_EQ(ForEachAllocationFailure([&] { queue.Write(big.data(), big.size()); }, unchanged), 1);
+}
+
+}  // namespace

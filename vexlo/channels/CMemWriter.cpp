@@ -1,0 +1,91 @@
+#include "vexlo/channels/CMemWriter.h"
+
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+namespace vx {
+
+namespace {
+
+// The largest buffer: what a byte vector's max_size() reports, and what an
+// array of bytes can span.
+constexpr size_t kLargestBuffer = static_cast<size_t>(std::numeric_limits<std::ptrdiff_t>::max());
+
+size_t Grown(size_t capacity, size_t needed) {
+  const size_t half = capacity / 2;
+  if (capacity > kLargestBuffer - half) return needed;
+  return capacity + half > needed ? capacity + half : needed;
+}
+
+// The storage is managed here rather than by std::vector, whose growth
+// (doubling in libstdc++) would override the rule above.
+unsigned char* Allocate(size_t capacity) { return new unsigned char[capacity]; }
+
+[[noreturn]] void ThrowTooLarge() { throw std::length_error("vx::CMemWriter: buffer too large"); }
+
+// The storage for `size` bytes and the terminator.
+size_t WithTerminator(size_t size) {
+  if (size >= kLargestBuffer) ThrowTooLarge();
+  return size + 1;
+}
+
+}  // namespace
+
+CMemWriter::CMemWriter() : buffer_(Allocate(1)), size_(0), capacity_(1) { buffer_[0] = 0; }
+
+CMemWriter::CMemWriter(size_t initialSize)
+    : buffer_(Allocate(WithTerminator(initialSize))),
+      size_(0),
+      capacity_(initialSize + 1) {
+  buffer_[0] = 0;
+}
+
+CMemWriter::CMemWriter(const void* data, size_t size) : CMemWriter(size) { Write(data, size); }
+
+CMemWriter::CMemWriter(const CMemWriter& other)
+    : buffer_(Allocate(other.size_ + 1)), size_(other.size_), capacity_(other.size_ + 1) {
+  std::memcpy(buffer_, other.buffer_, size_ + 1);
+}
+
+CMemWriter& CMemWriter::operator=(const CMemWriter& other) {
+  if (this == &other) return *this;
+  if (capacity_ < other.size_ + 1) {
+    unsigned char* fresh = Allocate(other.size_ + 1);
+    delete[] buffer_;
+    buffer_ = fresh;
+    capacity_ = other.size_ + 1;
+  }
+  std::memcpy(buffer_, other.buffer_, other.size_ + 1);
+  size_ = other.size_;
+  return *this;
+}
+
+CMemWriter::~CMemWriter() { delete[] buffer_; }
+
+// The growth is worked out first and made with a single allocation, so that
+// a failure leaves the writer untouched. Two steps decide the capacity: the
+// content (size + count bytes) must fit, then the terminator behind it.
+void CMemWriter::Write(const void* data, size_t count) {
+  if (count == 0) return;
+  if (count >= kLargestBuffer - size_) ThrowTooLarge();
+  const size_t filled = size_ + count;
+  size_t capacity = capacity_;
+  if (filled > capacity) capacity = Grown(capacity, filled);
+  if (filled == capacity) capacity = Grown(capacity, filled + 1);
+  if (capacity != capacity_) Reallocate(capacity);
+  std::memcpy(buffer_ + size_, data, count);
+  size_ = filled;
+  buffer_[size_] = 0;
+}
+
+void CMemWriter::Reallocate(size_t capacity) {
+  unsigned char* fresh = Allocate(capacity);
+  std::memcpy(fresh, buffer_, size_);
+  delete[] buffer_;
+  buffer_ = fresh;
+  capacity_ = capacity;
+}
+
+}  // namespace vx

@@ -1,0 +1,471 @@
+#include "vexlo/strings/VXString.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <ostream>
+
+namespace vx {
+
+const size_t NPOS = static_cast<size_t>(-1);
+// Spelled so that it also fits a 32-bit long.
+const long VXString::Unshareable = -2147483647L - 1;
+
+static_assert(sizeof(VXString) == sizeof(void*), "a string is one pointer to its record");
+
+namespace {
+
+using detail::VXStringRep;
+
+const char EmptyText[1] = {'\0'};
+
+// Requests beyond this length fail like an allocation, before any size
+// arithmetic can wrap.
+constexpr size_t kMaxLength = static_cast<size_t>(PTRDIFF_MAX) - 16;
+
+size_t Measure(const char* s) noexcept { return s != nullptr ? std::strlen(s) : 0; }
+
+// The growth rule: nothing while `needed` stays below the capacity; else the
+// larger of `needed + 1` and 1.5 times the capacity, rounded up to 8. The new
+// buffer is filled before the old one is let go, so a failed allocation
+// leaves the record as it was.
+void Reserve(VXStringRep& rep, size_t needed) {
+  if (needed < rep.capacity) return;
+  if (needed > kMaxLength) throw std::bad_alloc();
+  // Capacities are multiples of 8, so c + c / 2 is exactly (3 * c) >> 1,
+  // without the overflow of 3 * c.
+  const size_t wanted = std::max(needed + 1, rep.capacity + rep.capacity / 2);
+  const size_t capacity = ((wanted - 1) / 8) * 8 + 8;
+  char* const buffer = new char[capacity];
+  if (rep.buffer != nullptr) std::memcpy(buffer, rep.buffer, rep.length);
+  buffer[rep.length] = '\0';
+  delete[] rep.buffer;
+  rep.buffer = buffer;
+  rep.capacity = capacity;
+}
+
+// A fresh record (count 1) with room for `needed` bytes and an empty text.
+VXStringRep* NewRep(size_t needed) {
+  VXStringRep* const rep = new VXStringRep{nullptr, 0, 0, 1};
+  try {
+    Reserve(*rep, needed);
+  } catch (...) {
+    delete rep;
+    throw;
+  }
+  return rep;
+}
+
+// Case folding goes through the runtime's toupper/tolower of the current
+// locale. The text stores bytes as signed chars, but a negative argument other
+// than EOF is undefined for these functions: glibc's tables answer the
+// unsigned twin (v + 256) for it, other runtimes assert, and GCC's optimiser
+// assumes it never happens. So each byte goes in as its unsigned value, which
+// glibc's tables treat exactly as the signed one, and a byte that the locale
+// leaves alone comes back as the signed value it stands for. Every platform
+// then gives one result: in the default locale only a-z / A-Z change, and the
+// byte 0x80 folds to -128 (so 0x80 against 'A' compares -193).
+int Settled(char c, int folded) noexcept {
+  return folded == static_cast<unsigned char>(c) ? static_cast<signed char>(c) : folded;
+}
+int Upper(char c) noexcept { return Settled(c, std::toupper(static_cast<unsigned char>(c))); }
+int Lower(char c) noexcept { return Settled(c, std::tolower(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+// --- Records ----------------------------------------------------------------
+
+void VXString::FreeRep(VXStringRep* rep) noexcept {
+  delete[] rep->buffer;
+  delete rep;
+}
+
+VXString::VXStringRep* VXString::CopyRep(const VXStringRep& source, size_t room) {
+  const size_t length = source.length;
+  VXStringRep* const rep = NewRep(std::max(length, room));
+  if (length != 0) std::memcpy(rep->buffer, source.buffer, length);
+  rep->buffer[length] = '\0';
+  rep->length = length;
+  return rep;
+}
+
+const char* VXString::EmptyData() noexcept { return EmptyText; }
+
+// The one place where a string makes its record its own. The copy is built
+// before anything is given up, so a failed allocation changes nothing.
+void VXString::AboutToModify(size_t needed, bool unshareable) {
+  VXStringRep* const rep = rep_;
+  if (IntAtomicGet(rep->refCount) <= 1) {
+    Reserve(*rep, needed);
+  } else {
+    VXStringRep* const copy = CopyRep(*rep, needed);
+    if (IntAtomicDecrement(rep->refCount) >= 1) {
+      rep_ = copy;
+    } else {
+      // Every other holder let go between the load and the decrement (the
+      // decrement's acquire half orders us after their last reads): the old
+      // record is ours alone. Its count goes back to 1 before growing, so
+      // that a failed allocation leaves a consistent, exclusive record.
+      FreeRep(copy);
+      rep->refCount.store(1, std::memory_order_relaxed);
+      Reserve(*rep, needed);
+    }
+  }
+  rep_->refCount.store(unshareable ? kUnshareableCount : 1, std::memory_order_relaxed);
+}
+
+// --- Construction and assignment --------------------------------------------
+
+VXString::VXString() : rep_(new VXStringRep{nullptr, 0, 0, 1}) {}
+
+VXString::VXString(const char* s) : VXString(s, Measure(s)) {}
+
+VXString::VXString(const char* s, size_t n) : rep_(NewRep(n)) {
+  assert(s != nullptr || n == 0);
+  if (n != 0) std::memcpy(rep_->buffer, s, n);
+  rep_->buffer[n] = '\0';
+  rep_->length = n;
+}
+
+VXString::VXString(size_t n) : rep_(NewRep(n)) {}
+
+VXString::VXString(char c, size_t n) : rep_(NewRep(n)) {
+  std::memset(rep_->buffer, c, n);
+  rep_->buffer[n] = '\0';
+  rep_->length = n;
+}
+
+VXString::VXString(const VXSubString& view) : VXString(view.data(), view.length()) {}
+
+VXString& VXString::AssignCopy(const VXString& other) {
+  const size_t n = other.length();
+  AboutToModify(n, false);
+  std::memcpy(rep_->buffer, other.data(), n);
+  rep_->buffer[n] = '\0';
+  rep_->length = n;
+  return *this;
+}
+
+VXString& VXString::operator=(char c) {
+  AboutToModify(1, false);
+  rep_->buffer[0] = c;
+  rep_->buffer[1] = '\0';
+  rep_->length = 1;
+  return *this;
+}
+
+VXString& VXString::operator=(const char* s) { return replace(0, length(), s, Measure(s)); }
+
+// --- Splicing ---------------------------------------------------------------
+
+VXString& VXString::replace(size_t pos, size_t n, const char* s, size_t m) {
+  VXStringRep* const rep = rep_;
+  const size_t len = rep->length;
+  assert(pos <= len && "position beyond the text");
+  pos = std::min(pos, len);
+  if (s == nullptr) m = 0;
+  const size_t removed = std::min(n, len - pos);
+  const size_t tail = len - pos - removed;
+  if (m > kMaxLength - (len - removed)) throw std::bad_alloc();
+  const size_t newLength = len - removed + m;
+
+  // std::less orders any two pointers, also when `s` is not in our buffer.
+  const std::less<const char*> before;
+  const char* const text = data();
+  const bool sourceOutside = before(s, text) || !before(s, text + len);
+  if (sourceOutside && rep->capacity > newLength && IntAtomicGet(rep->refCount) <= 1) {
+    char* const buffer = rep->buffer;
+    if (tail != 0 && removed != m) std::memmove(buffer + pos + m, buffer + pos + removed, tail);
+    if (m != 0) std::memmove(buffer + pos, s, m);
+    buffer[newLength] = '\0';
+    rep->length = newLength;
+    rep->refCount.store(1, std::memory_order_relaxed);
+    return *this;
+  }
+
+  // Built beside the old record, which stays held until the end: `s` may
+  // point into it (s.append(s)).
+  VXStringRep* const fresh = NewRep(std::max(len, newLength));
+  char* const out = fresh->buffer;
+  if (pos != 0) std::memcpy(out, text, pos);
+  if (m != 0) std::memcpy(out + pos, s, m);
+  if (tail != 0) std::memcpy(out + pos + m, text + pos + removed, tail);
+  out[newLength] = '\0';
+  fresh->length = newLength;
+  Release(rep);
+  rep_ = fresh;
+  return *this;
+}
+
+VXString& VXString::replace(size_t pos, size_t n, const char* s) {
+  return replace(pos, n, s, Measure(s));
+}
+VXString& VXString::replace(size_t pos, size_t n, const VXString& str) {
+  return replace(pos, n, str.data(), str.length());
+}
+VXString& VXString::replace(size_t pos, size_t n, const VXString& str, size_t m) {
+  return replace(pos, n, str.data(), std::min(m, str.length()));
+}
+
+VXString& VXString::append(const char* s) { return replace(length(), 0, s, Measure(s)); }
+VXString& VXString::append(const char* s, size_t n) { return replace(length(), 0, s, n); }
+VXString& VXString::append(const VXString& str) {
+  return replace(length(), 0, str.data(), str.length());
+}
+VXString& VXString::append(const VXString& str, size_t n) {
+  return replace(length(), 0, str.data(), std::min(n, str.length()));
+}
+
+VXString& VXString::prepend(const char* s) { return replace(0, 0, s, Measure(s)); }
+VXString& VXString::prepend(const char* s, size_t n) { return replace(0, 0, s, n); }
+VXString& VXString::prepend(const VXString& str) { return replace(0, 0, str.data(), str.length()); }
+// The count is the caller's to keep within the source; release builds keep
+// the copy inside it rather than read past its terminator.
+VXString& VXString::prepend(const VXString& str, size_t n) {
+  assert(n <= str.length() && "count beyond the source");
+  return replace(0, 0, str.data(), std::min(n, str.length()));
+}
+
+VXString& VXString::insert(size_t pos, const char* s) { return replace(pos, 0, s, Measure(s)); }
+VXString& VXString::insert(size_t pos, const char* s, size_t n) { return replace(pos, 0, s, n); }
+VXString& VXString::insert(size_t pos, const VXString& str) {
+  return replace(pos, 0, str.data(), str.length());
+}
+VXString& VXString::insert(size_t pos, const VXString& str, size_t n) {
+  assert(n <= str.length() && "count beyond the source");
+  return replace(pos, 0, str.data(), std::min(n, str.length()));
+}
+
+VXString& VXString::remove(size_t pos) { return replace(pos, length() - pos, nullptr, 0); }
+VXString& VXString::remove(size_t pos, size_t n) { return replace(pos, n, nullptr, 0); }
+
+// --- Filling and whole-text changes ----------------------------------------
+
+VXString& VXString::append(char c, size_t count) {
+  const size_t len = length();
+  if (count > kMaxLength - len) throw std::bad_alloc();
+  AboutToModify(len + count, false);
+  char* const buffer = rep_->buffer;
+  if (count == 1) {
+    buffer[len] = c;
+  } else {
+    std::memset(buffer + len, c, count);
+  }
+  buffer[len + count] = '\0';
+  rep_->length = len + count;
+  return *this;
+}
+
+VXString& VXString::prepend(char c, size_t count) {
+  const size_t len = length();
+  if (count > kMaxLength - len) throw std::bad_alloc();
+  AboutToModify(len + count, false);
+  char* const buffer = rep_->buffer;
+  std::memmove(buffer + count, buffer, len + 1);
+  std::memset(buffer, c, count);
+  rep_->length = len + count;
+  return *this;
+}
+
+void VXString::resize(size_t n) {
+  const size_t len = length();
+  if (n == len) return;
+  AboutToModify(n, false);
+  char* const buffer = rep_->buffer;
+  if (n > len) std::memset(buffer + len, ' ', n - len);
+  buffer[n] = '\0';
+  rep_->length = n;
+}
+
+void VXString::toLower() {
+  AboutToModify(0, false);
+  char* const buffer = rep_->buffer;
+  for (size_t i = 0, len = rep_->length; i < len; ++i) buffer[i] = static_cast<char>(Lower(buffer[i]));
+}
+
+void VXString::toUpper() {
+  AboutToModify(0, false);
+  char* const buffer = rep_->buffer;
+  for (size_t i = 0, len = rep_->length; i < len; ++i) buffer[i] = static_cast<char>(Upper(buffer[i]));
+}
+
+// --- Search -----------------------------------------------------------------
+
+size_t VXString::first(char c) const noexcept { return index(c, 0); }
+
+size_t VXString::index(char c, size_t start) const noexcept {
+  const size_t len = length();
+  if (start >= len) return NPOS;
+  const char* const text = data();
+  const void* const hit = std::memchr(text + start, c, len - start);
+  return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - text) : NPOS;
+}
+
+size_t VXString::last(char c) const noexcept {
+  const char* const text = data();
+  for (size_t i = length(); i != 0; --i) {
+    if (text[i - 1] == c) return i - 1;
+  }
+  return NPOS;
+}
+
+size_t VXString::first(const char* set) const noexcept { return first(set, Measure(set)); }
+
+// One pass over the text against a 256-bit membership table: the smallest
+// matching position, as a scan that tries every member at each position.
+size_t VXString::first(const char* set, size_t n) const noexcept {
+  assert(set != nullptr || n == 0);
+  const size_t len = length();
+  if (n == 0 || len == 0) return NPOS;
+  if (n == 1) return index(set[0], 0);
+  std::uint64_t members[4] = {0, 0, 0, 0};
+  for (size_t k = 0; k < n; ++k) {
+    const unsigned byte = static_cast<unsigned char>(set[k]);
+    members[byte >> 6] |= std::uint64_t{1} << (byte & 63);
+  }
+  const char* const text = data();
+  for (size_t i = 0; i < len; ++i) {
+    const unsigned byte = static_cast<unsigned char>(text[i]);
+    if ((members[byte >> 6] >> (byte & 63)) & 1) return i;
+  }
+  return NPOS;
+}
+
+size_t VXString::index(const char* pat, size_t patLen, size_t start, ECaseComp mode) const noexcept {
+  assert(pat != nullptr || patLen == 0);
+  const size_t len = length();
+  if (start > len || patLen > len - start) return NPOS;
+  if (patLen == 0) return start < len ? start : NPOS;
+  const char* const text = data();
+  const size_t lastCandidate = len - patLen;
+  if (mode != IgnoreCase) {
+    // memchr finds each candidate's first byte; memcmp checks the rest.
+    for (size_t i = start; i <= lastCandidate; ++i) {
+      const void* const hit = std::memchr(text + i, pat[0], lastCandidate - i + 1);
+      if (hit == nullptr) return NPOS;
+      i = static_cast<size_t>(static_cast<const char*>(hit) - text);
+      if (std::memcmp(text + i + 1, pat + 1, patLen - 1) == 0) return i;
+    }
+    return NPOS;
+  }
+  for (size_t i = start; i <= lastCandidate; ++i) {
+    size_t k = 0;
+    while (k < patLen && Upper(text[i + k]) == Upper(pat[k])) ++k;
+    if (k == patLen) return i;
+  }
+  return NPOS;
+}
+
+size_t VXString::index(const VXString& pat, size_t patLen, size_t start,
+                       ECaseComp mode) const noexcept {
+  assert(patLen <= pat.length() && "pattern length beyond the pattern");
+  return index(pat.data(), std::min(patLen, pat.length()), start, mode);
+}
+
+size_t VXString::index(const char* pat, size_t start, ECaseComp mode) const noexcept {
+  return index(pat, Measure(pat), start, mode);
+}
+
+size_t VXString::index(const VXString& pat, size_t start, ECaseComp mode) const noexcept {
+  return index(pat.data(), pat.length(), start, mode);
+}
+
+bool VXString::contains(const char* pat, ECaseComp mode) const noexcept {
+  return index(pat, Measure(pat), 0, mode) != NPOS;
+}
+
+bool VXString::contains(const VXString& pat, ECaseComp mode) const noexcept {
+  return index(pat.data(), pat.length(), 0, mode) != NPOS;
+}
+
+// --- Comparison and hash ----------------------------------------------------
+
+int VXString::compareTo(const char* s, size_t n, ECaseComp mode) const noexcept {
+  assert(s != nullptr || n == 0);
+  const size_t len = length();
+  const size_t common = std::min(len, n);
+  if (common != 0) {
+    const char* const text = data();
+    if (mode == IgnoreCase) {
+      for (size_t k = 0; k < common; ++k) {
+        const int a = Upper(text[k]);
+        const int b = Upper(s[k]);
+        if (a != b) return a - b;
+      }
+    } else {
+      const int order = std::memcmp(text, s, common);
+      if (order != 0) return order;
+    }
+  }
+  return len == n ? 0 : (len < n ? -1 : 1);
+}
+
+int VXString::compareTo(const char* s, ECaseComp mode) const noexcept {
+  return compareTo(s, Measure(s), mode);
+}
+
+int VXString::compareTo(const VXString& other, ECaseComp mode) const noexcept {
+  return compareTo(other.data(), other.length(), mode);
+}
+
+size_t VXString::hash(const VXString& s) noexcept {
+  std::uint64_t h = 0;
+  const char* const text = s.data();
+  for (size_t i = 0, len = s.length(); i < len; ++i) {
+    // Each byte as a signed char, sign-extended: 0xFF adds 2^64 - 1.
+    const auto v = static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(text[i])));
+    h ^= v + 0x9E3779B9u + (h << 6) + (h >> 2);
+  }
+  return static_cast<size_t>(h);
+}
+
+bool operator==(const VXString& a, const char* s) noexcept {
+  const size_t n = Measure(s);
+  return n == a.length() && (n == 0 || std::memcmp(a.data(), s, n) == 0);
+}
+
+bool operator==(const VXString& a, const VXString& b) noexcept {
+  const size_t n = a.length();
+  if (n != b.length()) return false;
+  const char* const left = a.data();
+  const char* const right = b.data();
+  return left == right || std::memcmp(left, right, n) == 0;
+}
+
+std::ostream& operator<<(std::ostream& out, const VXString& s) { return out << s.view(); }
+
+// --- Views ------------------------------------------------------------------
+
+VXSubString VXString::operator()(size_t start, size_t length) {
+  return static_cast<const VXString&>(*this)(start, length);
+}
+
+VXSubString VXString::operator()(size_t start, size_t length) const {
+  assert(start == NPOS ? length == 0 : start <= this->length() && length <= this->length() - start);
+  return VXSubString(*this, start, length);
+}
+
+VXSubString VXString::strip(EStripType type, char c) {
+  return static_cast<const VXString&>(*this).strip(type, c);
+}
+
+const VXSubString VXString::strip(EStripType type, char c) const {
+  const char* const text = data();
+  const size_t len = length();
+  size_t start = 0;
+  size_t count = len;
+  if ((type & Leading) != 0) {
+    while (start < len && text[start] == c) {
+      ++start;
+      --count;
+    }
+  }
+  if ((type & Trailing) != 0) {
+    while (count > 0 && text[start + count - 1] == c) --count;
+  }
+  return VXSubString(*this, start, count);
+}
+
+}  // namespace vx
