@@ -31,6 +31,7 @@
 #include "fuzz/support/FuzzAllocator.h"
 #include "fuzz/support/FuzzCheck.h"
 #include "fuzz/support/FuzzInput.h"
+#include "fuzz/support/FuzzTally.h"
 #include "fuzz/support/ModelText.h"
 #include "vexlo/channels/CMemReader.h"
 #include "vexlo/channels/CMemStreamBuf.h"
@@ -54,6 +55,13 @@ enum Kind : unsigned {
   kBool, kChar, kByte, kInt, kUint, kShort, kLong, kDword, kWord, kDouble, kInt64, kUint64,
   kSizet, kBlock, kString, kText, kLimitedText, kCopyStreams, kBits, kKinds
 };
+
+enum Counter { kInputs, kValues, kBytes };
+
+vxfuzz::FuzzTally& Tally() {
+  static vxfuzz::FuzzTally tally("round_trip");
+  return tally;
+}
 
 constexpr std::size_t kWidth[] = {1, 1, 1, 4, 4, 2, 4, 4, 2, 8, 8, 8, 8};
 
@@ -452,11 +460,14 @@ void RoundTrip(FuzzInput& in) {
   }
   ExpectExhausted(binaryIn, "binary");
   ExpectExhausted(*portableIn, "portable");
+  Tally().Add(kValues, "values round-tripped", static_cast<long>(items.size()));
+  Tally().Add(kBytes, "value bytes", static_cast<long>(tell));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Tally().Add(kInputs, "inputs");
   const long before = vxfuzz::LiveBlocks();
   {
     FuzzInput in(data, size);

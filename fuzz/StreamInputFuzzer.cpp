@@ -40,6 +40,7 @@
 #include "fuzz/support/FuzzAllocator.h"
 #include "fuzz/support/FuzzCheck.h"
 #include "fuzz/support/FuzzInput.h"
+#include "fuzz/support/FuzzTally.h"
 #include "vexlo/channels/CMemReader.h"
 #include "vexlo/channels/CMemStreamBuf.h"
 #include "vexlo/channels/PXIpcStreamBuf.h"
@@ -71,10 +72,15 @@ const char* Name(Outcome o) {
   return "?";
 }
 
-// Runs one call of the library and classifies how it ended. Anything outside
-// the documented family aborts.
+enum Counter { kInputs, kSteps, kDone, kUnderruns, kFormatErrors, kBadAllocs, kInjected };
+
+vxfuzz::FuzzTally& Tally() {
+  static vxfuzz::FuzzTally tally("stream_input");
+  return tally;
+}
+
 template <typename Call>
-Outcome Classify(Call&& call) {
+Outcome ClassifyOnce(Call&& call) {
   try {
     call();
     return Outcome::kDone;
@@ -94,6 +100,18 @@ Outcome Classify(Call&& call) {
     VXFUZZ_CHECK(false, "a non-standard exception escaped");
   }
   return Outcome::kDone;
+}
+
+// Runs one call of the library and classifies how it ended. Anything outside
+// the documented family aborts.
+template <typename Call>
+Outcome Classify(Call&& call) {
+  const Outcome o = ClassifyOnce(call);
+  static const char* const kNames[] = {"reads done", "underruns", "malformed rejected",
+                                       "allocation failures"};
+  Tally().Add(kDone + static_cast<std::size_t>(o), kNames[static_cast<std::size_t>(o)]);
+  if (vxfuzz::FailureFired()) Tally().Add(kInjected, "injected failures");
+  return o;
 }
 
 int DigitValue(unsigned char c) {
@@ -380,6 +398,7 @@ class Session {
 
   void Step(FuzzInput& program) {
     const std::uint8_t op = program.Byte();
+    Tally().Add(kSteps, "steps");
     failAt_ = armNext_;
     armed_ = armNext_ != 0;
     armNext_ = 0;
@@ -490,6 +509,7 @@ class Session {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Tally().Add(kInputs, "inputs");
   const long before = vxfuzz::LiveBlocks();
   {
     FuzzInput in(data, size);

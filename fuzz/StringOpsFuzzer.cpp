@@ -33,6 +33,7 @@
 #include "fuzz/support/FuzzAllocator.h"
 #include "fuzz/support/FuzzCheck.h"
 #include "fuzz/support/FuzzInput.h"
+#include "fuzz/support/FuzzTally.h"
 #include "fuzz/support/ModelString.h"
 #include "fuzz/support/ModelText.h"
 #include "vexlo/strings/VXString.h"
@@ -49,6 +50,14 @@ namespace model = vxfuzz::model;
 constexpr std::size_t kSlots = 6;
 constexpr std::size_t kViews = 3;
 constexpr std::size_t kLongest = 5000;  // longest text an operation builds on purpose
+constexpr std::size_t kTrimAbove = 16384;  // longer texts (built by doubling) are cut back
+
+enum Counter { kInputs, kOperations, kInjected, kQueries };
+
+vxfuzz::FuzzTally& Tally() {
+  static vxfuzz::FuzzTally tally("string_ops");
+  return tally;
+}
 
 bool Tracing() {
   static const bool on = std::getenv("VXFUZZ_TRACE") != nullptr;
@@ -97,12 +106,26 @@ class Session {
       const std::uint8_t op = in_.Byte();
       failAt_ = (op & 0x80) != 0 && vxfuzz::AllocatorReplaced() ? 1 + in_.Below(8) : 0;
       ++step_;
+      Tally().Add(kOperations, "operations");
       Step(op & 0x7F);
       Verify();
+      TrimLongTexts();
     }
   }
 
  private:
+  // Texts that doubled themselves a few times would make every later step
+  // slow; they are cut back (an edit like any other, checked like any other).
+  void TrimLongTexts() {
+    for (std::size_t i = 0; i < kSlots; ++i) {
+      if (model_[i].length() <= kTrimAbove) continue;
+      Touch(i);
+      lib_[i].resize(64);
+      model_[i].Resize(64);
+      Verify();
+    }
+  }
+
   // ---- choosing parameters ------------------------------------------------
 
   std::size_t Slot() { return in_.Below(kSlots); }
@@ -220,7 +243,7 @@ class Session {
                      "step %zu: allocation failure %ld was swallowed", step_, failAt_);
       }
     }
-    if (threw) ++failuresSurvived_;
+    if (threw) Tally().Add(kInjected, "allocation failures survived");
     return threw;
   }
 
@@ -228,6 +251,7 @@ class Session {
   // expects beforehand, since every allocation fails meanwhile.
   template <typename Fn>
   void Query(Fn&& query) {
+    Tally().Add(kQueries, "queries");
     vxfuzz::ScopedFailure arm(vxfuzz::AllocatorReplaced() ? 1 : 0);
     try {
       query();
@@ -868,7 +892,8 @@ class Session {
       case 59: {
         TRACE("%zu: slot %zu assigned to itself", step_, i);
         Touch(i);
-        if (Library([&] { s = s; })) break;
+        const VXString& same = s;  // through another name: self-assignment on purpose
+        if (Library([&] { s = same; })) break;
         break;
       }
       default: {
@@ -948,12 +973,12 @@ class Session {
   std::size_t heldIndex_ = 0;
   long failAt_ = 0;
   std::size_t step_ = 0;
-  std::size_t failuresSurvived_ = 0;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Tally().Add(kInputs, "inputs");
   const long before = vxfuzz::LiveBlocks();
   {
     FuzzInput in(data, size);
