@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstddef>
 #include <deque>
 #include <mutex>
@@ -139,6 +140,7 @@ TEST(StringSharingStress, CopyDetachAndDestroyAcrossThreads) {
 
     EXPECT_EQ(failures.load(), 0);
     EXPECT_GT(operations.load(), 10000);
+    std::printf("[threads] %ld string operations on %d threads\n", operations.load(), kThreads);
     for (std::size_t k = 0; k < sources.size(); ++k) {
       EXPECT_EQ(Text(sources[k]), SourceText(k)) << "source " << k << " was written";
       // Every other holder is gone: an edit happens in place again, so the
@@ -184,6 +186,7 @@ TEST(StringSharingStress, OneStringCopiedByManyThreadsAtOnce) {
   for (auto& thread : threads) thread.join();
   EXPECT_GT(copies.load(), 10000);
   EXPECT_EQ(mismatches.load(), 0);
+  std::printf("[threads] %ld copies of one string on %d threads\n", copies.load(), kThreads);
   EXPECT_EQ(shared.data(), text);
   EXPECT_EQ(Text(shared), std::string(100, 's'));
   shared.append("!", 1);  // the only holder again: edited in place
