@@ -1,0 +1,146 @@
+#include "vexlo/streams/CBitVector.h"
+
+#include <cassert>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "vexlo/streams/CStreamFormatException.h"
+
+namespace vx {
+
+CBitVector::CBitVector() noexcept : bytes(nullptr), bitCount(0) {}
+
+CBitVector::CBitVector(unsigned char* bytes, size_t bitCount) noexcept
+    : bytes(bytes), bitCount(bitCount) {}
+
+CBitVector::CBitVector(size_t count, bool value)
+    : bytes(Allocate(ByteCountFor(count))), bitCount(count) {
+  if (bytes != nullptr) std::memset(bytes, value ? 0xFF : 0x00, ByteCountFor(count));
+  ClearPadding();
+}
+
+CBitVector::CBitVector(const CBitVector& other)
+    : bytes(Allocate(ByteCountFor(other.bitCount))), bitCount(other.bitCount) {
+  if (bytes != nullptr) std::memcpy(bytes, other.bytes, ByteCountFor(bitCount));
+}
+
+CBitVector::CBitVector(CBitVector&& other) noexcept : bytes(other.bytes), bitCount(other.bitCount) {
+  other.bytes = nullptr;
+  other.bitCount = 0;
+}
+
+CBitVector& CBitVector::operator=(const CBitVector& other) {
+  CBitVector copy(other);
+  Swap(copy);
+  return *this;
+}
+
+CBitVector& CBitVector::operator=(CBitVector&& other) noexcept {
+  CBitVector taken(std::move(other));
+  Swap(taken);
+  return *this;
+}
+
+CBitVector::~CBitVector() { delete[] bytes; }
+
+size_t CBitVector::ByteCountFor(size_t count) noexcept { return count / 8 + (count % 8 != 0); }
+
+// Sizes beyond PTRDIFF_MAX are refused here: such a request can only come
+// from a corrupt or hostile bit count, and some allocators abort on it
+// instead of failing.
+unsigned char* CBitVector::Allocate(size_t byteCount) {
+  if (byteCount == 0) return nullptr;
+  if (byteCount > static_cast<size_t>(PTRDIFF_MAX)) throw std::bad_array_new_length();
+  return new unsigned char[byteCount];
+}
+
+void CBitVector::ClearPadding() noexcept {
+  if (bitCount % 8 != 0)
+    bytes[bitCount / 8] &= static_cast<unsigned char>((1u << (bitCount % 8)) - 1);
+}
+
+void CBitVector::WriteTo(tvc::ITVCOutStream& stream) const {
+  const std::uint64_t count = bitCount;
+  stream.PutUint64(count);
+  stream.PutN(bytes, ByteCountFor(bitCount));
+}
+
+// Everything is read into a vector of its own, which replaces this one only
+// when it is complete and valid.
+void CBitVector::ReadFrom(tvc::ITVCInStream& stream) {
+  std::uint64_t count = 0;
+  stream.GetUint64(count);
+  if (count > SIZE_MAX) throw std::bad_array_new_length();
+  CBitVector incoming(Allocate(ByteCountFor(static_cast<size_t>(count))),
+                      static_cast<size_t>(count));
+  const size_t byteCount = ByteCountFor(incoming.bitCount);
+  stream.GetN(incoming.bytes, byteCount);
+  const unsigned used = static_cast<unsigned>(incoming.bitCount % 8);
+  if (used != 0 && (incoming.bytes[byteCount - 1] >> used) != 0) {
+    char message[CStreamFormatException::MaxMessageLength + 1];
+    std::snprintf(message, sizeof message,
+                  "CBitVector: unused high bits set in the last byte (0x%02X) of a %zu-bit vector",
+                  static_cast<unsigned>(incoming.bytes[byteCount - 1]), incoming.bitCount);
+    throw CStreamFormatException(message);
+  }
+  Swap(incoming);
+}
+
+bool CBitVector::Test(size_t index) const {
+  assert(index < bitCount);
+  return (bytes[index / 8] >> (index % 8)) & 1u;
+}
+
+void CBitVector::Set(size_t index, bool value) {
+  assert(index < bitCount);
+  const unsigned char mask = static_cast<unsigned char>(1u << (index % 8));
+  if (value) {
+    bytes[index / 8] |= mask;
+  } else {
+    bytes[index / 8] &= static_cast<unsigned char>(~mask);
+  }
+}
+
+void CBitVector::Reset(size_t index) { Set(index, false); }
+
+size_t CBitVector::Count() const noexcept {
+  size_t set = 0;
+  const size_t byteCount = ByteCountFor(bitCount);
+  for (size_t i = 0; i < byteCount; ++i) {
+    for (unsigned b = bytes[i]; b != 0; b &= b - 1) ++set;
+  }
+  return set;
+}
+
+void CBitVector::Resize(size_t newBitCount, bool value) {
+  CBitVector resized(Allocate(ByteCountFor(newBitCount)), newBitCount);
+  const size_t newBytes = ByteCountFor(newBitCount);
+  if (newBytes != 0) std::memset(resized.bytes, value ? 0xFF : 0x00, newBytes);
+  const size_t kept = bitCount < newBitCount ? bitCount : newBitCount;
+  if (kept != 0) {
+    // Whole bytes are copied; the bits of a last, partial byte one by one,
+    // so that added bits keep the value they were filled with.
+    std::memcpy(resized.bytes, bytes, kept / 8);
+    for (size_t i = kept / 8 * 8; i < kept; ++i) resized.Set(i, Test(i));
+  }
+  resized.ClearPadding();
+  Swap(resized);
+}
+
+void CBitVector::Swap(CBitVector& other) noexcept {
+  std::swap(bytes, other.bytes);
+  std::swap(bitCount, other.bitCount);
+}
+
+bool operator==(const CBitVector& a, const CBitVector& b) noexcept {
+  return a.bitCount == b.bitCount &&
+         (a.bitCount == 0 ||
+          std::memcmp(a.bytes, b.bytes, CBitVector::ByteCountFor(a.bitCount)) == 0);
+}
+
+bool operator!=(const CBitVector& a, const CBitVector& b) noexcept { return !(a == b); }
+
+}  // namespace vx

@@ -1,0 +1,208 @@
+#include "vexlo/streams/CPortableInputStream.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "vexlo/streams/CPortableOutputStream.h"
+#include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/CStreamFormatException.h"
+#include "vexlo/streams/HostByteOrder.h"
+
+namespace vx {
+
+namespace {
+
+// The digit tables, one per position of a character in its pair: `high`
+// gives a digit's value shifted into the high nibble, `low` its value, and
+// both give kNotADigit (bit 8) for every character that is not a digit of
+// the format, so that `high[h] | low[l]` is the decoded byte or carries the
+// flag. Derived from HexDigits, the one definition of the alphabet.
+constexpr unsigned kNotADigit = 0x100;
+
+struct DigitTables {
+  std::uint16_t high[256];
+  std::uint16_t low[256];
+};
+
+constexpr DigitTables MakeDigitTables() {
+  DigitTables tables{};
+  for (int c = 0; c < 256; ++c) {
+    tables.high[c] = kNotADigit;
+    tables.low[c] = kNotADigit;
+  }
+  for (int d = 0; d < 16; ++d) {
+    const auto c = static_cast<unsigned char>(CPortableOutputStream::HexDigits[d]);
+    tables.high[c] = static_cast<std::uint16_t>(d << 4);
+    tables.low[c] = static_cast<std::uint16_t>(d);
+  }
+  return tables;
+}
+
+constexpr DigitTables kDigits = MakeDigitTables();
+
+static_assert(kDigits.high[0x46] == 0xF0 && kDigits.low[0x46] == 0x0F, "'F' is 15");
+static_assert(kDigits.low[0x66] == kNotADigit, "'f' is no digit of the format");
+
+constexpr size_t kAllDigits = SIZE_MAX;
+
+// Decodes the 2n characters at `text` into n bytes at the front of the same
+// area. Writing byte i only after characters 2i..2i+7 were loaded keeps every
+// character intact until it is used. Stops at the first group holding a
+// character that is not a digit and returns that character's index, which
+// is still intact; returns kAllDigits when the whole text decoded.
+size_t DecodeInPlace(unsigned char* text, size_t n) {
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const unsigned char* t = text + 2 * i;
+    const unsigned r0 = kDigits.high[t[0]] | kDigits.low[t[1]];
+    const unsigned r1 = kDigits.high[t[2]] | kDigits.low[t[3]];
+    const unsigned r2 = kDigits.high[t[4]] | kDigits.low[t[5]];
+    const unsigned r3 = kDigits.high[t[6]] | kDigits.low[t[7]];
+    if (((r0 | r1 | r2 | r3) & kNotADigit) != 0) break;
+    text[i] = static_cast<unsigned char>(r0);
+    text[i + 1] = static_cast<unsigned char>(r1);
+    text[i + 2] = static_cast<unsigned char>(r2);
+    text[i + 3] = static_cast<unsigned char>(r3);
+  }
+  for (; i < n; ++i) {
+    const unsigned char* t = text + 2 * i;
+    if (((kDigits.high[t[0]] | kDigits.low[t[1]]) & kNotADigit) != 0) {
+      return 2 * i + ((kDigits.low[t[0]] & kNotADigit) != 0 ? 0 : 1);
+    }
+    text[i] = static_cast<unsigned char>(kDigits.high[t[0]] | kDigits.low[t[1]]);
+  }
+  return kAllDigits;
+}
+
+[[noreturn]] void ThrowBadCharacter(unsigned c, size_t at, size_t length) {
+  char message[CStreamFormatException::MaxMessageLength + 1];
+  if (c >= 0x20 && c < 0x7F) {
+    std::snprintf(message, sizeof message,
+                  "CPortableInputStream: '%c' (0x%02X) at character %zu of %zu is not an "
+                  "upper-case hexadecimal digit",
+                  static_cast<int>(c), c, at + 1, length);
+  } else {
+    std::snprintf(message, sizeof message,
+                  "CPortableInputStream: byte 0x%02X at character %zu of %zu is not an "
+                  "upper-case hexadecimal digit",
+                  c, at + 1, length);
+  }
+  throw CStreamFormatException(message);
+}
+
+// The whole of a get: one Read into the scratch area, decoding there, and
+// only then the copy into the destination, so that a short channel or a bad
+// character leaves the destination untouched.
+void ReadHex(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
+  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
+  const size_t length = 2 * n;
+  CScratchArea<unsigned char> scratch(length);
+  unsigned char* text = scratch.get();
+  reader->Read(text, length);
+  const size_t bad = DecodeInPlace(text, n);
+  if (bad != kAllDigits) ThrowBadCharacter(text[bad], bad, length);
+  if (n != 0) std::memcpy(destination, text, n);
+}
+
+template <class T>
+T ValueOf(const PersistTypeUnion& u) {
+  T value;
+  std::memcpy(&value, u.bytes, sizeof value);
+  return value;
+}
+
+}  // namespace
+
+CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
+
+CPortableInputStream::CPortableInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
+
+CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
+    : CPortableInputStream(*device) {}
+
+void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) { ReadHex(reader, u.bytes, n); }
+
+void CPortableInputStream::GetBool(bool& value) {
+  char c = 0;
+  GetChar(c);
+  value = c == 'T';
+}
+
+void CPortableInputStream::GetChar(char& value) {
+  PersistTypeUnion u;
+  ReadType(u, 1);
+  value = ValueOf<char>(u);
+}
+
+void CPortableInputStream::GetBYTE(unsigned char& value) {
+  PersistTypeUnion u;
+  ReadType(u, 1);
+  value = ValueOf<unsigned char>(u);
+}
+
+void CPortableInputStream::GetInt(int& value) {
+  PersistTypeUnion u;
+  ReadType(u, 4);
+  value = ValueOf<int>(u);
+}
+
+void CPortableInputStream::GetUint(unsigned int& value) {
+  PersistTypeUnion u;
+  ReadType(u, 4);
+  value = ValueOf<unsigned int>(u);
+}
+
+void CPortableInputStream::GetShort(short& value) {
+  PersistTypeUnion u;
+  ReadType(u, 2);
+  value = ValueOf<short>(u);
+}
+
+void CPortableInputStream::GetLong(long& value) {
+  PersistTypeUnion u;
+  ReadType(u, 4);
+  value = ValueOf<std::int32_t>(u);
+}
+
+void CPortableInputStream::GetDWORD(unsigned long& value) {
+  PersistTypeUnion u;
+  ReadType(u, 4);
+  value = ValueOf<std::uint32_t>(u);
+}
+
+void CPortableInputStream::GetWORD(unsigned short& value) {
+  PersistTypeUnion u;
+  ReadType(u, 2);
+  value = ValueOf<unsigned short>(u);
+}
+
+void CPortableInputStream::GetDouble(double& value) {
+  PersistTypeUnion u;
+  ReadType(u, 8);
+  value = ValueOf<double>(u);
+}
+
+void CPortableInputStream::GetInt64(std::int64_t& value) {
+  PersistTypeUnion u;
+  ReadType(u, 8);
+  value = ValueOf<std::int64_t>(u);
+}
+
+void CPortableInputStream::GetUint64(std::uint64_t& value) {
+  PersistTypeUnion u;
+  ReadType(u, 8);
+  value = ValueOf<std::uint64_t>(u);
+}
+
+void CPortableInputStream::GetSizet(size_t& value) {
+  PersistTypeUnion u;
+  ReadType(u, 8);
+  value = static_cast<size_t>(ValueOf<std::uint64_t>(u));
+}
+
+void CPortableInputStream::GetN(void* data, size_t count) {
+  ReadHex(reader, static_cast<unsigned char*>(data), count);
+}
+
+}  // namespace vx

@@ -1,0 +1,140 @@
+#include "vexlo/streams/CPortableOutputStream.h"
+
+#include <cstring>
+
+#include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/HostByteOrder.h"
+
+namespace vx {
+
+namespace {
+
+// The two characters of every byte value, so that the encoder makes one
+// lookup and one 2-byte copy per byte; derived from HexDigits, which stays
+// the one definition of the alphabet.
+struct HexPairTable {
+  char pair[256][2];
+};
+
+constexpr HexPairTable MakeHexPairTable() {
+  HexPairTable table{};
+  for (int b = 0; b < 256; ++b) {
+    table.pair[b][0] = CPortableOutputStream::HexDigits[b >> 4];
+    table.pair[b][1] = CPortableOutputStream::HexDigits[b & 0x0F];
+  }
+  return table;
+}
+
+constexpr HexPairTable kHexPairs = MakeHexPairTable();
+
+static_assert(kHexPairs.pair[0xA5][0] == 'A' && kHexPairs.pair[0xA5][1] == '5', "");
+
+// Four bytes per step keeps the table loads independent of each other, so
+// they overlap instead of queueing behind the stores.
+void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4, out += 8) {
+    std::memcpy(out, kHexPairs.pair[in[i]], 2);
+    std::memcpy(out + 2, kHexPairs.pair[in[i + 1]], 2);
+    std::memcpy(out + 4, kHexPairs.pair[in[i + 2]], 2);
+    std::memcpy(out + 6, kHexPairs.pair[in[i + 3]], 2);
+  }
+  for (; i < n; ++i, out += 2) std::memcpy(out, kHexPairs.pair[in[i]], 2);
+}
+
+}  // namespace
+
+CPortableOutputStream::CPortableOutputStream(tvc::ITVCBinaryWriter* writer)
+    : writer(writer), byteCount(0) {}
+
+CPortableOutputStream::CPortableOutputStream(IReadWriteDevice& device)
+    : writer(device.GetWriter()), byteCount(0) {}
+
+CPortableOutputStream::CPortableOutputStream(IReadWriteDevice* device)
+    : CPortableOutputStream(*device) {}
+
+CPortableOutputStream::~CPortableOutputStream() = default;
+
+// The size check comes before the count so that a block no encoding could
+// hold leaves Tell() meaningful; every later failure (scratch allocation,
+// the writer) happens after the value was counted.
+void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
+  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
+  byteCount += n;
+  const size_t length = 2 * n;
+  CScratchArea<unsigned char> scratch(length);
+  EncodeHex(bytes, n, scratch.get());
+  writer->Write(scratch.get(), length);
+}
+
+void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }
+
+void CPortableOutputStream::PutChar(char value) {
+  const char local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 1);
+}
+
+void CPortableOutputStream::PutBYTE(unsigned char value) {
+  const unsigned char local = value;
+  WriteType(&local, 1);
+}
+
+void CPortableOutputStream::PutInt(int value) {
+  const int local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+}
+
+void CPortableOutputStream::PutUint(unsigned int value) {
+  const unsigned int local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+}
+
+void CPortableOutputStream::PutShort(short value) {
+  const short local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 2);
+}
+
+void CPortableOutputStream::PutLong(long value) {
+  const std::int32_t local = static_cast<std::int32_t>(value);
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+}
+
+void CPortableOutputStream::PutDWORD(unsigned long value) {
+  const std::uint32_t local = static_cast<std::uint32_t>(value);
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+}
+
+void CPortableOutputStream::PutWORD(unsigned short value) {
+  const unsigned short local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 2);
+}
+
+void CPortableOutputStream::PutDouble(double value) {
+  const double local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+}
+
+void CPortableOutputStream::PutInt64(const std::int64_t& value) {
+  const std::int64_t local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+}
+
+void CPortableOutputStream::PutUint64(const std::uint64_t& value) {
+  const std::uint64_t local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+}
+
+void CPortableOutputStream::PutSizet(size_t value) {
+  const std::uint64_t local = value;
+  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+}
+
+void CPortableOutputStream::PutN(const void* data, size_t count) {
+  WriteType(static_cast<const unsigned char*>(data), count);
+}
+
+size_t CPortableOutputStream::Tell() { return byteCount; }
+
+bool CPortableOutputStream::IsMeasure() { return false; }
+
+}  // namespace vx
