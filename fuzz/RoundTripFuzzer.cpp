@@ -42,7 +42,7 @@
 #include "vexlo/streams/CBitVector.h"
 #include "vexlo/streams/CPortableInputStream.h"
 #include "vexlo/streams/CPortableOutputStream.h"
-#include "vexlo/streams/StringStreaming.h"
+#include "vexlo/streams/StreamOperators.h"
 #include "vexlo/strings/VXString.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
@@ -66,7 +66,7 @@ vxfuzz::FuzzTally& Tally() {
 constexpr std::size_t kWidth[] = {1, 1, 1, 4, 4, 2, 4, 4, 2, 8, 8, 8, 8};
 
 struct Item {
-  Kind kind;
+  Kind kind = kBool;
   std::uint64_t bits = 0;  // the value's bytes, least significant first; a bit count
   std::string text;        // block, string, NUL-terminated text, or packed bits
   std::size_t maxLength = 0;
@@ -126,7 +126,8 @@ std::unique_ptr<Stream> StreamOn(Sink& sink) {
 }
 
 Item ReadItem(FuzzInput& in) {
-  Item item{static_cast<Kind>(in.Byte() % kKinds)};
+  Item item;
+  item.kind = static_cast<Kind>(in.Byte() % kKinds);
   item.reader = in.Byte();
   item.intoPointer = in.Bool();
   if (item.kind < kBlock) {
@@ -449,17 +450,19 @@ void RoundTrip(FuzzInput& in) {
   const auto* portableData = reinterpret_cast<const unsigned char*>(portableBytes.data());
   vx::CMemReader portableReader(portableData, portableBytes.size(), false);
   vx::CMemStreamBuf portableDevice(portableBytes.data(), portableBytes.size());
-  std::optional<vx::CPortableInputStream> portableIn;
-  if (portableSink.queue() != nullptr) portableIn.emplace(portableSink.queue());
-  else if ((config & 0x10) != 0) portableIn.emplace(portableDevice);
-  else portableIn.emplace(&portableReader);
+  vx::CPortableInputStream portableIn(&portableReader);
+  if (portableSink.queue() != nullptr) {
+    portableIn = vx::CPortableInputStream(portableSink.queue());
+  } else if ((config & 0x10) != 0) {
+    portableIn = vx::CPortableInputStream(portableDevice);
+  }
 
   for (const Item& item : items) {
     ReadBack(binaryIn, item, "binary");
-    ReadBack(*portableIn, item, "portable");
+    ReadBack(portableIn, item, "portable");
   }
   ExpectExhausted(binaryIn, "binary");
-  ExpectExhausted(*portableIn, "portable");
+  ExpectExhausted(portableIn, "portable");
   Tally().Add(kValues, "values round-tripped", static_cast<long>(items.size()));
   Tally().Add(kBytes, "value bytes", static_cast<long>(tell));
 }
