@@ -17,6 +17,7 @@
 #include "faults/FaultyReader.h"
 #include "faults/FaultyWriter.h"
 #include "vexlo/streams/CBinaryOutputStream.h"
+#include "vexlo/streams/CBitVector.h"
 #include "vexlo/streams/CPortableInputStream.h"
 #include "vexlo/streams/CPortableOutputStream.h"
 #include "vexlo/streams/StreamOperators.h"
@@ -56,6 +57,7 @@ std::vector<PutStep> PutScript() {
       {"<< VXString", [](tvc::ITVCOutStream& o) { o << vx::VXString("a\0b", 3); }},
       {"<< text", [](tvc::ITVCOutStream& o) { o << "abc"; }},
       {"PutLPCSTR", [](tvc::ITVCOutStream& o) { vx::PutLPCSTR(o, "abcdef", 2); }},
+      {"<< CBitVector", [](tvc::ITVCOutStream& o) { o << vx::CBitVector(10, true); }},
   };
 }
 
@@ -102,7 +104,8 @@ TYPED_TEST(OutputChannelFault, EveryWriteFailingInTurn) {
   const auto reference = ReferenceCalls<TypeParam>(script);
   int total = 0;
   for (const auto& calls : reference) total += static_cast<int>(calls.size());
-  ASSERT_EQ(total, static_cast<int>(script.size()) + 3);  // the string forms write twice
+  // The string forms and the bit vector write twice.
+  ASSERT_EQ(total, static_cast<int>(script.size()) + 4);
 
   for (int k = 1; k <= total; ++k) {
     SCOPED_TRACE("write " + std::to_string(k) + " fails");
@@ -148,8 +151,12 @@ TEST(InputChannelFault, EveryReadFailingInTurn) {
   out << vx::VXString("text", 4);
   out << vx::VXString(big.c_str());
   out << vx::VXString("ptr", 3);
+  vx::CBitVector bits(10);
+  bits.Set(0);
+  bits.Set(9);
+  out << bits;
   const std::string text = source.bytes();
-  constexpr int kReads = 10;  // four gets, then three strings of two reads each
+  constexpr int kReads = 12;  // four gets, then four counted values of two reads each
 
   int reads = 0;
   {
@@ -160,11 +167,12 @@ TEST(InputChannelFault, EveryReadFailingInTurn) {
     double d;
     std::string block(big.size(), '\0');
     vx::VXString s1, s2, *p = nullptr;
+    vx::CBitVector v;
     in.GetInt(i);
     in.GetBool(b);
     in.GetDouble(d);
     in.GetN(&block[0], block.size());
-    in >> s1 >> s2 >> p;
+    in >> s1 >> s2 >> p >> v;
     delete p;
     reads = r.calls();
   }
@@ -232,6 +240,21 @@ TEST(InputChannelFault, EveryReadFailingInTurn) {
     ASSERT_NE(p, sentinel);
     EXPECT_EQ(*p, "ptr");
     delete p;
+    vx::CBitVector v(3, true);
+    const int beforeBits = r.calls();
+    get([&] { in >> v; }, [&] { return v == vx::CBitVector(3, true); },
+        [&] {
+          if (r.calls() == beforeBits + 1) {
+            in >> v;
+          } else {
+            unsigned char packed[2];
+            in.GetN(packed, 2);
+            EXPECT_EQ(packed[0], 0x01);
+            EXPECT_EQ(packed[1], 0x02);
+            v = bits;
+          }
+        });
+    EXPECT_EQ(v, bits);
     EXPECT_EQ(r.position(), text.size());
   }
 }
