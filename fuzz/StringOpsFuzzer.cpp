@@ -193,10 +193,13 @@ class Session {
     return src;
   }
 
-  // A pointer to a NUL-terminated text, for the forms that measure it.
+  // A pointer to a NUL-terminated text, for the forms that measure it; now
+  // and then a null pointer, which those forms take as the empty text.
   Source Terminated(std::size_t target) {
     Source src;
-    if (in_.Bool()) {
+    if (in_.Below(16) == 0) {
+      src.bytes = std::string();
+    } else if (in_.Bool()) {
       const std::string& text = PoolText();
       src.pointer = text.c_str();
       src.bytes = model::UpToNul(text);
@@ -311,10 +314,10 @@ class Session {
         break;
       }
       case 1: {
-        const std::string& text = PoolText();
-        TRACE("%zu: slot %zu = VXString(const char*) of %zu", step_, i, std::strlen(text.c_str()));
-        Construct(i, [&](auto& made) { made.emplace(text.c_str()); },
-                  ModelString::FromBytes(model::UpToNul(text)));
+        const Source src = Terminated(i);
+        TRACE("%zu: slot %zu = VXString(const char*) of %zu", step_, i, src.count);
+        Construct(i, [&](auto& made) { made.emplace(src.pointer); },
+                  ModelString::FromBytes(*src.bytes));
         break;
       }
       case 2: {
@@ -657,7 +660,7 @@ class Session {
       }
       case 41: {
         const char c = Char(m.text());
-        const std::size_t start = in_.Below(len + 1);
+        const std::size_t start = in_.Below(len + 3);  // past the end answers NPOS
         const VXString& cs = s;
         TRACE("%zu: slot %zu byte searches for %d from %zu", step_, i, c, start);
         Query([&] {
@@ -672,12 +675,15 @@ class Session {
       }
       case 42: {
         const std::string& set = PoolText();
+        const bool null = in_.Below(8) == 0;  // a null set is the empty set
         const VXString& cs = s;
         TRACE("%zu: slot %zu set searches of %zu", step_, i, set.size());
-        const std::size_t terminated = model::FindAnyOf(m.text(), model::UpToNul(set));
+        const std::size_t terminated =
+            null ? model::kNpos : model::FindAnyOf(m.text(), model::UpToNul(set));
         const std::size_t counted = model::FindAnyOf(m.text(), set);
         Query([&] {
-          VXFUZZ_CHECK(cs.first(set.c_str()) == terminated, "step %zu: first(set)", step_);
+          VXFUZZ_CHECK(cs.first(null ? nullptr : set.c_str()) == terminated, "step %zu: first(set)",
+                       step_);
           VXFUZZ_CHECK(cs.first(set.data(), set.size()) == counted, "step %zu: first(set, n)",
                        step_);
         });
@@ -714,6 +720,9 @@ class Session {
         const bool containsTerminated =
             model::FindSequence(m.text(), model::UpToNul(p), 0, ignore) != model::kNpos;
         const bool containsCounted = model::FindSequence(m.text(), p, 0, ignore) != model::kNpos;
+        // A null pattern is the empty pattern.
+        const char* const terminatedPattern =
+            model::UpToNul(p).empty() && in_.Bool() ? nullptr : p.c_str();
         Query([&] {
           VXFUZZ_CHECK(cs.index(p.data(), p.size(), start, Mode(ignore)) == expected,
                        "step %zu: index(p, n, start, mode)", step_);
@@ -721,9 +730,9 @@ class Session {
                        "step %zu: index(str, n, start, mode)", step_);
           VXFUZZ_CHECK(cs.index(patternString, start, Mode(ignore)) == expected,
                        "step %zu: index(str, start, mode)", step_);
-          VXFUZZ_CHECK(cs.index(p.c_str(), start, Mode(ignore)) == expectedTerminated,
+          VXFUZZ_CHECK(cs.index(terminatedPattern, start, Mode(ignore)) == expectedTerminated,
                        "step %zu: index(p, start, mode)", step_);
-          VXFUZZ_CHECK(cs.contains(p.c_str(), Mode(ignore)) == containsTerminated,
+          VXFUZZ_CHECK(cs.contains(terminatedPattern, Mode(ignore)) == containsTerminated,
                        "step %zu: contains(p, mode)", step_);
           VXFUZZ_CHECK(cs.contains(patternString, Mode(ignore)) == containsCounted,
                        "step %zu: contains(str, mode)", step_);
@@ -748,9 +757,11 @@ class Session {
         const model::Comparison withString = model::Compare(m.text(), model_[j].text(), ignore);
         const bool equalsText = m.text() == terminated;
         const bool equalsString = m.text() == model_[j].text();
+        // A null text compares as the empty text.
+        const char* const terminatedOther = terminated.empty() && in_.Bool() ? nullptr : o.c_str();
         Query([&] {
           const int c1 = cs.compareTo(o.data(), o.size(), Mode(ignore));
-          const int c2 = cs.compareTo(o.c_str(), Mode(ignore));
+          const int c2 = cs.compareTo(terminatedOther, Mode(ignore));
           const int c3 = cs.compareTo(sj, Mode(ignore));
           VXFUZZ_CHECK(model::Agrees(c1, counted), "step %zu: compareTo(p, n, mode) gave %d",
                        step_, c1);
