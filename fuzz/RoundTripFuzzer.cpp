@@ -20,6 +20,7 @@
 // every value reads back equal through any reader of its width group, every
 // string as the text its form puts; and then both channels are exhausted.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -86,15 +87,47 @@ struct Item {
   }
 };
 
-// One writer of the kinds a stream can run on, and the bytes it holds.
+// One writer of the kinds a stream can run on, the bytes it holds, and the
+// capacity that its documented growth rule gives after each write.
 class Sink {
  public:
   explicit Sink(unsigned kind, std::size_t initialSize) : kind_(kind % 4) {
     switch (kind_) {
-      case 0: mem_.emplace(); break;
-      case 1: mem_.emplace(initialSize); break;
+      case 0: mem_.emplace(); capacity_ = 1; break;
+      case 1: mem_.emplace(initialSize); capacity_ = initialSize + 1; break;
       case 2: ipc_.emplace(); break;
       default: device_ = std::make_unique<vx::CMemStreamBuf>(initialSize); break;
+    }
+  }
+
+  // Follows one Write of `count` bytes with the growth rules: the memory
+  // writer grows its content, then its terminator, each time to the larger of
+  // half again and the size needed; the queue starts at 16 bytes (or twice a
+  // first write of 8 and more) and grows to 3/2 of capacity plus count.
+  void Written(std::size_t count) {
+    if (mem_) {
+      if (count == 0) return;
+      const std::size_t content = written_ + count;
+      if (count > 1 && content > capacity_) capacity_ = std::max(capacity_ + capacity_ / 2, content);
+      if (content + 1 > capacity_) capacity_ = std::max(capacity_ + capacity_ / 2, content + 1);
+    } else if (ipc_) {
+      if (!allocated_) {
+        capacity_ = count < 8 ? 16 : 2 * count;
+        allocated_ = true;
+      } else if (written_ + count > capacity_) {
+        capacity_ = 3 * (capacity_ + count) / 2;
+      }
+    }
+    written_ += count;
+  }
+
+  void CheckCapacity(const char* side) const {
+    if (mem_) {
+      VXFUZZ_CHECK(mem_->GetCapacity() == capacity_, "%s memory writer: capacity %zu, expected %zu",
+                   side, mem_->GetCapacity(), capacity_);
+    } else if (ipc_) {
+      VXFUZZ_CHECK(ipc_->GetCapacity() == capacity_, "%s queue: capacity %zu, expected %zu", side,
+                   ipc_->GetCapacity(), capacity_);
     }
   }
 
@@ -114,6 +147,9 @@ class Sink {
 
  private:
   unsigned kind_;
+  std::size_t capacity_ = 0;
+  std::size_t written_ = 0;
+  bool allocated_ = false;
   std::optional<vx::CMemWriter> mem_;
   std::optional<vx::PXIpcStreamBuf> ipc_;
   std::unique_ptr<vx::CMemStreamBuf> device_;
@@ -231,6 +267,15 @@ std::string Hex(const std::string& bytes) {
 std::string PortableBytes(const Item& item) {
   if (item.kind == kBool) return item.value ? "54" : "46";
   return Hex(BinaryBytes(item));
+}
+
+// The value bytes of each Write call that putting the item makes.
+std::vector<std::size_t> Writes(const Item& item) {
+  if (item.kind < kBlock) return {kWidth[item.kind]};
+  if (item.kind == kBlock) return {item.text.size()};
+  if (item.kind == kCopyStreams) return {};
+  if (item.kind == kBits) return {8, item.text.size()};
+  return {8, item.Carried().size()};
 }
 
 std::size_t Counted(const Item& item) {
@@ -430,6 +475,12 @@ void RoundTrip(FuzzInput& in) {
     VXFUZZ_CHECK(binary->Tell() == tell && portable->Tell() == tell,
                  "Tell %zu (binary), %zu (portable), expected %zu", binary->Tell(),
                  portable->Tell(), tell);
+    for (std::size_t count : Writes(item)) {
+      binarySink.Written(count);
+      portableSink.Written(2 * count);
+    }
+    binarySink.CheckCapacity("binary");
+    portableSink.CheckCapacity("portable");
   }
   const std::string binaryBytes = binarySink.Bytes();
   const std::string portableBytes = portableSink.Bytes();

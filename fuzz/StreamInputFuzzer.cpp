@@ -177,6 +177,7 @@ class Session {
           std::memcpy(block, payload_.data(), adopted_);
         }
         ipc_.emplace(block, static_cast<int>(adopted_));
+        queueCapacity_ = adopted_;
         reader_ = &*ipc_;
         break;
       }
@@ -448,8 +449,17 @@ class Session {
     }
     VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kBadAlloc && armed_), "Write: %s", Name(o));
     if (o == Outcome::kDone) {
+      // The growth rule: 16 bytes (or twice a first write of 8 and more) for
+      // the first storage, else 3/2 of capacity plus count when full.
+      if (queueCapacity_ == 0) {
+        queueCapacity_ = count < 8 ? 16 : 2 * count;
+      } else if (available_ + count > queueCapacity_) {
+        queueCapacity_ = 3 * (queueCapacity_ + count) / 2;
+      }
       available_ += count;
       VXFUZZ_CHECK(ipc_->out_waiting() == waitingBefore + count, "Write: out_waiting");
+      VXFUZZ_CHECK(ipc_->GetCapacity() == queueCapacity_, "Write: capacity %zu, expected %zu",
+                   ipc_->GetCapacity(), queueCapacity_);
     } else {
       VXFUZZ_CHECK(ipc_->out_waiting() == waitingBefore, "failed Write changed the queue");
     }
@@ -471,6 +481,7 @@ class Session {
     VXFUZZ_CHECK(o == Outcome::kDone || (o == Outcome::kBadAlloc && armed_), "copy: %s", Name(o));
     if (o != Outcome::kDone) return;
     VXFUZZ_CHECK(copy->out_waiting() == waiting, "copy: out_waiting");
+    VXFUZZ_CHECK(copy->GetCapacity() == ipc_->GetCapacity(), "copy: capacity");
     VXFUZZ_CHECK(available_ == 0 || std::memcmp(copy->str(), payload_.data(), available_) == 0,
                  "copy: bytes");
     *ipc_ = *copy;
@@ -498,6 +509,7 @@ class Session {
   tvc::ITVCInStream* stream_ = nullptr;
 
   std::size_t available_ = 0;  // bytes on the channel so far
+  std::size_t queueCapacity_ = 0;  // the queue's capacity by its growth rule
   std::size_t position_ = 0;   // bytes consumed, by the harness's account
   bool positionKnown_ = true;
   long armNext_ = 0;
