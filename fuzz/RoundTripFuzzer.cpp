@@ -121,6 +121,23 @@ class Sink {
     written_ += count;
   }
 
+  // Copies of a memory writer hold its bytes in storage of exactly their
+  // size; an assignment reuses the target's storage when it is large enough.
+  void CheckCopies(const char* side) const {
+    if (!mem_) return;
+    const vx::CMemWriter copy(*mem_);
+    const std::size_t size = mem_->GetSize();
+    VXFUZZ_CHECK(copy.GetSize() == size && copy.GetCapacity() == size + 1 &&
+                     std::memcmp(copy.GetData(), mem_->GetData(), size + 1) == 0,
+                 "%s memory writer: copy differs", side);
+    vx::CMemWriter assigned("abcdefgh", 8);
+    assigned = *mem_;
+    const std::size_t capacity = std::max<std::size_t>(9, size + 1);
+    VXFUZZ_CHECK(assigned.GetSize() == size && assigned.GetCapacity() == capacity &&
+                     std::memcmp(assigned.GetData(), mem_->GetData(), size + 1) == 0,
+                 "%s memory writer: assigned copy differs", side);
+  }
+
   void CheckCapacity(const char* side) const {
     if (mem_) {
       VXFUZZ_CHECK(mem_->GetCapacity() == capacity_, "%s memory writer: capacity %zu, expected %zu",
@@ -482,6 +499,8 @@ void RoundTrip(FuzzInput& in) {
     binarySink.CheckCapacity("binary");
     portableSink.CheckCapacity("portable");
   }
+  binarySink.CheckCopies("binary");
+  portableSink.CheckCopies("portable");
   const std::string binaryBytes = binarySink.Bytes();
   const std::string portableBytes = portableSink.Bytes();
   VXFUZZ_CHECK(binaryBytes == expectedBinary, "binary layout: %zu bytes, expected %zu",
