@@ -13,7 +13,12 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/vexlo"
   FILES_MATCHING PATTERN "*.h"
   # The file platform layer is internal to the library.
   PATTERN "FileApi.h" EXCLUDE
-  PATTERN "SharedFileHandle.h" EXCLUDE)
+  PATTERN "SharedFileHandle.h" EXCLUDE
+  PATTERN "CScratchArea.h" EXCLUDE
+  PATTERN "HostByteOrder.h" EXCLUDE
+  PATTERN "ByteScan.h" EXCLUDE
+  PATTERN "ValueCopy.h" EXCLUDE
+  PATTERN "HexBlocks.h" EXCLUDE)
 
 set(VEXLO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/vexlo")
 install(EXPORT vexloTargets

@@ -2,12 +2,6 @@
 // and copy on write, editing, search, comparison and hashing, views and
 // stripping), then the typed streams (the portable text and the binary
 // layout of one record, through a file and through memory).
-#include <vexlo/streams/CBinaryInputStream.h>
-#include <vexlo/streams/CBinaryOutputStream.h>
-#include <vexlo/streams/CBitVector.h>
-#include <vexlo/streams/CPortableInputStream.h>
-#include <vexlo/streams/CPortableOutputStream.h>
-#include <vexlo/streams/StreamOperators.h>
 #include <vexlo/vexlo.h>
 
 #include <cstdio>

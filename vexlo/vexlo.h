@@ -29,4 +29,13 @@
 #include "vexlo/channels/IReadWriteDevice.h"
 #include "vexlo/channels/PXIpcStreamBuf.h"
 
+#include "vexlo/streams/CBinaryInputStream.h"
+#include "vexlo/streams/CBinaryOutputStream.h"
+#include "vexlo/streams/CBitVector.h"
+#include "vexlo/streams/CPortableInputStream.h"
+#include "vexlo/streams/CPortableOutputStream.h"
+#include "vexlo/streams/CStreamFormatException.h"
+#include "vexlo/streams/PersistTypeUnion.h"
+#include "vexlo/streams/StreamOperators.h"
+
 #endif  // VEXLO_VEXLO_H

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "ChannelTestSupport.h"
+#include "support/Platform.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
 namespace {
@@ -106,16 +107,17 @@ TEST_F(FileChannel, FailingSeekClosesTheFileForEveryCopy) {
 // Documented Windows behaviour and the POSIX stand-in's; Wine (as of 8.0)
 // moves to 2^32 and answers the low part, 0, leaving the file open.
 TEST_F(FileChannel, PositionBeyond32BitsFails) {
-  CFileWriter writer(other.c_str(), Disposition::CreateAlways, Share::ShareNone);
-  EXPECT_EQ(writer.Seek(0x7FFFFFFF, ESeekStart::Begin), 2147483647u);
-  EXPECT_EQ(writer.Seek(0x7FFFFFFF, ESeekStart::Current), 4294967294u);
-  EXPECT_EQ(writer.Seek(2, ESeekStart::Current), 0u);  // beyond 32 bits
-  EXPECT_FALSE(writer.IsValid());
-
   CFileReader wide(ten.c_str(), Share::ShareRead);  // a distance wider than 32 bits fails too
   const unsigned long expected = sizeof(long) > 4 ? 0 : 2147483647ul;
   EXPECT_EQ(wide.Seek(std::numeric_limits<long>::max(), ESeekStart::Begin), expected);
   EXPECT_EQ(wide.IsValid(), expected != 0);
+
+  CFileWriter writer(other.c_str(), Disposition::CreateAlways, Share::ShareNone);
+  EXPECT_EQ(writer.Seek(0x7FFFFFFF, ESeekStart::Begin), 2147483647u);
+  EXPECT_EQ(writer.Seek(0x7FFFFFFF, ESeekStart::Current), 4294967294u);
+  if (RunningUnderWine()) GTEST_SKIP() << "Wine's SetFilePointer moves beyond 32 bits";
+  EXPECT_EQ(writer.Seek(2, ESeekStart::Current), 0u);  // beyond 32 bits
+  EXPECT_FALSE(writer.IsValid());
 }
 
 TEST_F(FileChannel, CopiesShareOnePositionAndCloseTheHandleOnce) {

@@ -3,7 +3,6 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 
 #include "ChannelTestSupport.h"
 #include "support/AllocationFailure.h"
@@ -19,8 +18,6 @@ using vx::CMemStreamBuf;
 using vx::CMemWriter;
 using vx::PXIpcStreamBuf;
 
-static_assert(std::is_constructible<CMemReader, const unsigned char*, size_t>::value,
-              "own defaults to false");
 static_assert(!std::is_copy_constructible<CMemStreamBuf>::value, "a device owns its channel");
 
 constexpr size_t kMost = std::numeric_limits<size_t>::max();
@@ -36,19 +33,18 @@ Bytes ReadAll(PXIpcStreamBuf& queue) {
   return bytes;
 }
 
-TEST(CMemReader, UnderrunLogsCountPositionAndSize) {
+TEST(CMemReader, UnderrunLogsCountPositionAndSizeAndCopiesAdvanceAlone) {
   const Bytes ten = Pattern(10);
-  CMemReader reader(ten.data(), ten.size());  // own is false: the vector keeps its storage
+  CMemReader reader(ten.data(), ten.size());  // own defaults to false
   unsigned char got[10];
   reader.Read(got, 4);
   CMemReader copy(reader);
   testing::internal::CaptureStderr();
   EXPECT_THROW(reader.Read(got + 4, 7), TVCBufferUnderrunException);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "CMemReader Read failure - attempt to read 7 bytes from position 4 of 10 byte buffer\n");
-  reader.Read(got + 4, 6);
-  EXPECT_EQ(Bytes(got, got + 10), ten);
-  copy.Read(got, 1);  // copies advance on their own
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      "CMemReader Read failure - attempt to read 7 bytes from position 4 of 10 byte buffer\n");
+  copy.Read(got, 1);
   EXPECT_EQ(got[0], ten[4]);
 }
 
@@ -70,13 +66,13 @@ TEST(CMemReader, OwnedBufferIsReleasedOnceByItsLastHolder) {
   EXPECT_EQ(ForEachAllocationFailure([] { CMemReader(new unsigned char[4], 4, true); }), 2);
 }
 
+// The content must fit, then the terminator: 5 into capacity 1 gives
+// max(1 + 0, 5) = 5, then max(5 + 2, 6) = 7.
 TEST(CMemWriter, GrowsByHalfItsCapacityOrToTheSizeNeeded) {
   CMemWriter writer, sized(4);
   EXPECT_EQ(Content(writer), Bytes());
   const Bytes source = Pattern(17);
-  // Bytes written and capacity afterwards: the content must fit, then the
-  // terminator. 5 into capacity 1: max(1 + 0, 5) = 5, then max(5 + 2, 6) = 7.
-  const size_t steps[][2] = {{5, 7}, {0, 7}, {1, 7}, {1, 10}, {10, 25}};
+  const size_t steps[][2] = {{5, 7}, {0, 7}, {1, 7}, {1, 10}, {10, 25}};  // written, capacity
   size_t written = 0;
   for (const auto& step : steps) {
     writer.Write(source.data() + written, step[0]);
@@ -111,7 +107,7 @@ TEST(CMemWriter, FailuresKeepTheEarlierBytes) {
     EXPECT_EQ(Content(writer), Text("abc"));
     EXPECT_EQ(writer.GetCapacity(), 4u);
   };
-  EXPECT_THROW(writer.Write("x", kMost), std::length_error);  // data not read
+  EXPECT_THROW(writer.Write("x", kMost), std::length_error);          // data not read
   EXPECT_THROW(writer.Write("x", kMost / 2 - 3), std::length_error);  // beyond PTRDIFF_MAX
   EXPECT_THROW(CMemWriter{kMost / 2}, std::length_error);
   unchanged();
@@ -121,39 +117,28 @@ TEST(CMemWriter, FailuresKeepTheEarlierBytes) {
   ForEachAllocationFailure([&] { target = writer; }, [&] { EXPECT_EQ(Content(target), Bytes()); });
 }
 
-TEST(CMemStreamBuf, WriteBufferHasRoomForItsInitialSize) {
-  CMemStreamBuf buffers[2], sixteen(16, 99, 7), none(0);  // arrays use the defaults
-  EXPECT_EQ(buffers[0].GetReader(), nullptr);
-  EXPECT_STREQ(buffers[0].str(), "");
+TEST(CMemStreamBuf, WriteBufferHasRoomForItsInitialSizeReadBufferOnlyReads) {
+  CMemStreamBuf deflt, sixteen(16, 99, 7), none(0);
+  EXPECT_EQ(deflt.GetReader(), nullptr);
+  EXPECT_STREQ(deflt.str(), "");
   auto writesInPlace = [](CMemStreamBuf& buffer, size_t count) {
     const char* before = buffer.str();
     buffer.GetWriter()->Write(Pattern(count).data(), count);
     return buffer.str() == before;
   };
-  EXPECT_TRUE(writesInPlace(buffers[0], 1024));
-  EXPECT_FALSE(writesInPlace(buffers[0], 1));
-  EXPECT_TRUE(writesInPlace(sixteen, 16));
-  EXPECT_FALSE(writesInPlace(sixteen, 1));
-  EXPECT_FALSE(writesInPlace(none, 5000));
-  EXPECT_EQ(none.GetWriter(), none.GetWriter());
+  EXPECT_TRUE(writesInPlace(deflt, 1024) && writesInPlace(sixteen, 16));
+  EXPECT_FALSE(writesInPlace(deflt, 1) || writesInPlace(sixteen, 1) || writesInPlace(none, 5000));
   ASSERT_EQ(none.out_waiting(), 5000u);
   EXPECT_EQ(Bytes(none.str(), none.str() + 5000), Pattern(5000));
   EXPECT_EQ(none.str()[5000], '\0');
-}
-
-TEST(CMemStreamBuf, ReadBuffersOverTheCallersBytes) {
-  std::string text("he\0lo", 5);
-  CMemStreamBuf constIn(text.c_str(), 5), mutableIn(&text[0], 5), empty(text.c_str(), 0);
-  for (CMemStreamBuf* in : {&constIn, &mutableIn}) {
-    EXPECT_EQ(in->GetReader(), in->GetReader());
-    EXPECT_EQ(in->GetWriter(), nullptr);
-    char got[5];
-    in->GetReader()->Read(got, 5);
-    EXPECT_EQ(std::string(got, 5), text);
-  }
-  EXPECT_STREQ(empty.str(), "");  // a read buffer has written nothing
+  std::string text("he\0lo", 5);  // a read buffer reads the caller's bytes and writes nothing
+  CMemStreamBuf in(&text[0], 5), empty(text.c_str(), 0);
+  EXPECT_EQ(in.GetWriter(), nullptr);
+  char got[5];
+  in.GetReader()->Read(got, 5);
+  EXPECT_EQ(std::string(got, 5), text);
+  EXPECT_STREQ(empty.str(), "");
   EXPECT_EQ(empty.out_waiting(), 0u);
-  empty.GetReader()->Read(nullptr, 0);
   testing::internal::CaptureStderr();
   EXPECT_THROW(empty.GetReader()->Read(&text[0], 1), TVCBufferUnderrunException);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("of 0 byte buffer"), std::string::npos);
@@ -171,41 +156,37 @@ TEST(CMemStreamBuf, DestroyedThroughTheDeviceInterfaceFreesItsChannel) {
   EXPECT_EQ(ForEachAllocationFailure([] { CMemStreamBuf("ab", 2); }), 1);
 }
 
-TEST(PXIpcStreamBuf, GrowsByTheRule) {
+// 16 at least, then 3/2 of what is needed; a first write of 8 or more gets twice its size.
+TEST(PXIpcStreamBuf, GrowsByTheRuleOrChangesNothing) {
   PXIpcStreamBuf queue;
   EXPECT_EQ(queue.str(), nullptr);
   queue.Write(nullptr, 0);
   EXPECT_EQ(queue.GetCapacity(), 16u);
-  EXPECT_EQ(queue.out_waiting(), 0u);
   const Bytes source = Pattern(23);
   queue.Write(source.data(), 16);
   EXPECT_EQ(queue.GetCapacity(), 16u);
   queue.Write(source.data() + 16, 7);
-  EXPECT_EQ(queue.GetCapacity(), 34u);  // 3 * (16 + 7) / 2
-  EXPECT_EQ(ReadAll(queue), source);
+  EXPECT_EQ(queue.GetCapacity(), 34u);
   for (size_t first : {7, 8, 10}) {
     PXIpcStreamBuf fresh;
     fresh.Write(source.data(), first);
     EXPECT_EQ(fresh.GetCapacity(), first < 8 ? 16 : 2 * first);
   }
+  PXIpcStreamBuf empty;
+  const char* storage = queue.str();
+  auto unchanged = [&] {
+    EXPECT_TRUE(queue.str() == storage && queue.GetCapacity() == 34u && queue.out_waiting() == 23u);
+  };
+  EXPECT_THROW(queue.Write("x", kMost - 8), std::length_error);      // the sum overflows
+  EXPECT_THROW(queue.Write("x", kMost / 3), std::length_error);      // 3/2 of the sum: too large
+  EXPECT_THROW(empty.Write("x", kMost / 2 + 1), std::length_error);  // twice the count overflows
+  EXPECT_EQ(empty.str(), nullptr);
+  unchanged();
+  if (!AllocationFailureInjectable()) return;
+  EXPECT_EQ(ForEachAllocationFailure([&] { queue.Write(source.data(), 23); }, unchanged), 1);
 }
 
-TEST(PXIpcStreamBuf, ReadingConsumesAndForwardRewinds) {
-  PXIpcStreamBuf queue(new char[4]{1, 2, 3, 4}, 4);
-  const char* start = queue.str();
-  unsigned char got[5] = {};
-  EXPECT_THROW(queue.Read(got, 5), TVCBufferUnderrunException);
-  queue.Read(got, 3);
-  EXPECT_EQ(queue.out_waiting(), 1u);
-  EXPECT_EQ(queue.str(), start);
-  queue.Write("\x05", 1);  // grows from the adopted 4 bytes and releases them
-  EXPECT_EQ(queue.GetCapacity(), 7u);
-  EXPECT_EQ(ReadAll(queue), Bytes({4, 5}));
-  queue.forward();
-  EXPECT_EQ(ReadAll(queue), Bytes({1, 2, 3, 4, 5}));
-}
-
-TEST(PXIpcStreamBuf, CopiesOwnTheirBytes) {
+TEST(PXIpcStreamBuf, CopiesOwnTheirBytesReadingConsumesForwardRewinds) {
   PXIpcStreamBuf source, sameCapacity, larger, empty;
   source.Write("abcdef", 6);
   char got[2];
@@ -225,25 +206,15 @@ TEST(PXIpcStreamBuf, CopiesOwnTheirBytes) {
   larger = empty;
   larger = *&larger;
   EXPECT_EQ(PXIpcStreamBuf(larger).str(), nullptr);
-}
-
-TEST(PXIpcStreamBuf, FailedWriteChangesNothing) {
-  PXIpcStreamBuf queue, empty;
-  queue.Write("abc", 3);
-  const char* storage = queue.str();
-  auto unchanged = [&] {
-    EXPECT_EQ(queue.str(), storage);
-    EXPECT_EQ(queue.GetCapacity(), 16u);
-    EXPECT_EQ(queue.out_waiting(), 3u);
-  };
-  EXPECT_THROW(queue.Write("x", kMost - 8), std::length_error);  // 16 + count overflows
-  EXPECT_THROW(queue.Write("x", kMost / 3), std::length_error);  // 3/2 of the sum: too large
-  EXPECT_THROW(empty.Write("x", kMost / 2 + 1), std::length_error);  // twice the count overflows
-  EXPECT_EQ(empty.str(), nullptr);
-  unchanged();
-  if (!AllocationFailureInjectable()) return;
-  const Bytes big = Pattern(100);
-  EXPECT_EQ(ForEachAllocationFailure([&] { queue.Write(big.data(), big.size()); }, unchanged), 1);
+  PXIpcStreamBuf adopted(new char[4]{1, 2, 3, 4}, 4);
+  const char* start = adopted.str();
+  adopted.Read(got, 2);
+  EXPECT_TRUE(adopted.out_waiting() == 2u && adopted.str() == start);
+  adopted.Write("\x05", 1);  // grows from the adopted 4 bytes and releases them
+  EXPECT_EQ(adopted.GetCapacity(), 7u);
+  EXPECT_EQ(ReadAll(adopted), Bytes({3, 4, 5}));
+  adopted.forward();
+  EXPECT_EQ(ReadAll(adopted), Bytes({1, 2, 3, 4, 5}));
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(CBitVector, BitsSizeEqualityAndResize) {
   EXPECT_EQ(v, Bits("101")) << "bits cut off leave no trace";
   CBitVector copy(v);
   copy.Set(1);
-  EXPECT_EQ(Pattern(v), "101");
+  EXPECT_EQ(Pattern(v) + Pattern(copy), "101111") << "copies are deep";
   CBitVector moved(std::move(copy));
   EXPECT_TRUE(copy.Empty());  // NOLINT(bugprone-use-after-move): documented state
   v = moved;
@@ -56,7 +56,7 @@ TEST(CBitVector, SerialisedFormIsTheCountThenThePackedBytes) {
   Bits("1010000001").WriteTo(portableOut);
   CBitVector().WriteTo(portableOut);
   EXPECT_EQ(binary.calls,
-            (std::vector<std::string>{Bytes("0A 00 00 00 00 00 00 00"), Bytes("05 02")}));
+            (std::vector<std::string>{Unhex("0A 00 00 00 00 00 00 00"), Unhex("05 02")}));
   EXPECT_EQ(portable.calls,
             (std::vector<std::string>{"0A00000000000000", "0502", "0000000000000000", ""}));
   EXPECT_EQ(binaryOut.Tell(), 10u);

@@ -1,10 +1,10 @@
 #ifndef VEXLO_TESTS_STREAMS_STREAMFAKES_H
 #define VEXLO_TESTS_STREAMS_STREAMFAKES_H
 
-// Channels for the stream tests, a writer that records every call and can be
-// told to throw and a reader over a string that scribbles over its buffer
-// before it throws, with the two formats' encodings of raw bytes and a table
-// of the input interface's gets.
+// Channels for the stream tests (a writer that records every call and can be
+// told to throw, a reader over a string that scribbles over its buffer before
+// it throws), the two formats' encodings of raw bytes, and a table of the
+// input interface's gets.
 
 #include <cstdint>
 #include <cstring>
@@ -27,10 +27,7 @@ struct WriterFailure : std::runtime_error {
 class RecordingWriter : public tvc::ITVCBinaryWriter {
  public:
   void Write(const void* data, size_t count) override {
-    if (failNext) {
-      failNext = false;
-      throw WriterFailure();
-    }
+    if (failNext) failNext = false, throw WriterFailure();
     pointers.push_back(data);
     calls.emplace_back(static_cast<const char*>(data), count);
   }
@@ -44,8 +41,7 @@ class RecordingWriter : public tvc::ITVCBinaryWriter {
   bool failNext = false;
 };
 
-/// A read beyond the end fills the buffer with 0xEE, then throws without
-/// advancing.
+/// A read beyond the end fills the buffer with 0xEE, then throws without advancing.
 class StringReader : public tvc::ITVCBinaryReader {
  public:
   explicit StringReader(std::string text = {}) : content(std::move(text)) { sizes.reserve(64); }
@@ -64,7 +60,7 @@ class StringReader : public tvc::ITVCBinaryReader {
 };
 
 /// "E8 03" -> the two bytes E8 03.
-inline std::string Bytes(const std::string& hex) {
+inline std::string Unhex(const std::string& hex) {
   std::string out;
   for (size_t i = 0; i + 1 < hex.size(); i += hex[i + 2] == ' ' ? 3 : 2) {
     out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
@@ -79,18 +75,16 @@ inline std::string Hex(const std::string& raw) {
 }
 
 /// `n` bytes covering every byte value.
-inline std::string Pattern(size_t n) {
+inline std::string Sample(size_t n) {
   std::string out(n, '\0');
   for (size_t i = 0; i < n; ++i) out[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
   return out;
 }
 
-/// What the shared tests need to know of a format.
 struct BinaryFormat {
   using Out = vx::CBinaryOutputStream;
   using In = vx::CBinaryInputStream;
   static std::string Encode(const std::string& raw) { return raw; }
-  static std::string EncodeBool(bool b) { return std::string(1, b ? '\x01' : '\x00'); }
   static constexpr size_t kCharsPerByte = 1;
   static constexpr size_t kStackBlock = 4096;  // largest GetN read without allocating
   static constexpr bool kCountsBeforeWriting = false;
@@ -100,14 +94,22 @@ struct PortableFormat {
   using Out = vx::CPortableOutputStream;
   using In = vx::CPortableInputStream;
   static std::string Encode(const std::string& raw) { return Hex(raw); }
-  static std::string EncodeBool(bool b) { return b ? "54" : "46"; }
   static constexpr size_t kCharsPerByte = 2;
   static constexpr size_t kStackBlock = 2048;
   static constexpr bool kCountsBeforeWriting = true;
 };
 
-/// One get of the input interface, for checks that run over all of them:
-/// its width in the formats, and the call into a destination of its type.
+/// Names typed-test instantiations (and gives the macro the argument that
+/// Clang's pedantic mode asks for).
+struct FormatNames {
+  template <class Format>
+  static std::string GetName(int) {
+    return Format::kCharsPerByte == 1 ? "Binary" : "Portable";
+  }
+};
+
+/// One get of the input interface: its width in bytes, and the call into a
+/// destination of its type.
 struct GetCase {
   size_t width;
   void (*get)(tvc::ITVCInStream&, void*);
@@ -116,6 +118,29 @@ struct GetCase {
 template <class T, void (tvc::ITVCInStream::*Get)(T&)>
 GetCase Case(size_t width) {
   return {width, [](tvc::ITVCInStream& s, void* p) { (s.*Get)(*static_cast<T*>(p)); }};
+}
+
+inline const std::vector<GetCase>& AllGets() {
+  using In = tvc::ITVCInStream;
+  // clang-format off
+  static const std::vector<GetCase> all = {
+      Case<bool, &In::GetBool>(1), Case<char, &In::GetChar>(1),
+      Case<unsigned char, &In::GetBYTE>(1), Case<short, &In::GetShort>(2),
+      Case<unsigned short, &In::GetWORD>(2), Case<int, &In::GetInt>(4),
+      Case<unsigned int, &In::GetUint>(4), Case<long, &In::GetLong>(4),
+      Case<unsigned long, &In::GetDWORD>(4), Case<double, &In::GetDouble>(8),
+      Case<std::int64_t, &In::GetInt64>(8), Case<std::uint64_t, &In::GetUint64>(8),
+      Case<size_t, &In::GetSizet>(8), {5, [](tvc::ITVCInStream& s, void* p) { s.GetN(p, 5); }}};
+  // clang-format on
+  return all;
+}
+
+/// The value of one get: `Read<int, &tvc::ITVCInStream::GetInt>(in)`.
+template <class T, void (tvc::ITVCInStream::*Get)(T&)>
+T Read(tvc::ITVCInStream& s) {
+  T value{};
+  (s.*Get)(value);
+  return value;
 }
 
 /// The what() of the exception `f` throws.
@@ -128,44 +153,6 @@ std::string WhatOf(F f) {
   }
   return "no exception";
 }
-
-/// The value of one get: `Read<int, &tvc::ITVCInStream::GetInt>(in)`.
-template <class T, void (tvc::ITVCInStream::*Get)(T&)>
-T Read(tvc::ITVCInStream& s) {
-  T value{};
-  (s.*Get)(value);
-  return value;
-}
-
-inline const std::vector<GetCase>& AllGets() {
-  using In = tvc::ITVCInStream;
-  static const std::vector<GetCase> all = {
-      Case<bool, &In::GetBool>(1),
-      Case<char, &In::GetChar>(1),
-      Case<unsigned char, &In::GetBYTE>(1),
-      Case<short, &In::GetShort>(2),
-      Case<unsigned short, &In::GetWORD>(2),
-      Case<int, &In::GetInt>(4),
-      Case<unsigned int, &In::GetUint>(4),
-      Case<long, &In::GetLong>(4),
-      Case<unsigned long, &In::GetDWORD>(4),
-      Case<double, &In::GetDouble>(8),
-      Case<std::int64_t, &In::GetInt64>(8),
-      Case<std::uint64_t, &In::GetUint64>(8),
-      Case<size_t, &In::GetSizet>(8),
-      {5, [](tvc::ITVCInStream& s, void* p) { s.GetN(p, 5); }},
-  };
-  return all;
-}
-
-/// Names typed-test instantiations (and gives the macro the argument that
-/// Clang's pedantic mode asks for).
-struct FormatNames {
-  template <class Format>
-  static std::string GetName(int) {
-    return Format::kCharsPerByte == 1 ? "Binary" : "Portable";
-  }
-};
 
 }  // namespace vxtest
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "support/AllocationFailure.h"
 #include "strings/StringTestSupport.h"
+#include "support/AllocationFailure.h"
 
 namespace {
 
@@ -19,16 +19,22 @@ TEST(VXStringAllocation, ConstructorsLeakNothing) {
   if (!vxtest::AllocationFailureInjectable()) GTEST_SKIP() << "no injection here";
   VXString marked("marked");
   marked[0] = 'M';
+  // clang-format off
   const std::function<void()> constructions[] = {
       [] { VXString s; },           [] { VXString s("abc"); },     [] { VXString s("a\0c", 3); },
       [] { VXString s(size_t{9}); }, [] { VXString s('x', 9); },    [&] { VXString s(marked); },
       [&] { VXString s(marked(1, 3)); }, [] { VXString s(std::string_view("view")); },
   };
+  // clang-format on
   for (const auto& construct : constructions) {
     EXPECT_GE(vxtest::ForEachAllocationFailure(construct), 1);
     EXPECT_EQ(Access::Count(marked), Access::Unshareable());
   }
-  EXPECT_EQ(vxtest::ForEachAllocationFailure([&] { VXString s(VXString("x")); VXString t(s); }), 2)
+  EXPECT_EQ(vxtest::ForEachAllocationFailure([&] {
+              VXString s(VXString("x"));
+              VXString t(s);
+            }),
+            2)
       << "a shareable copy allocates nothing";
 }
 
@@ -38,6 +44,7 @@ TEST(VXStringAllocation, ConstructorsLeakNothing) {
 TEST(VXStringAllocation, FailedChangesLeaveEveryHolderAsItWas) {
   if (!vxtest::AllocationFailureInjectable()) GTEST_SKIP() << "no injection here";
   const VXString src("0123456789");
+  // clang-format off
   const std::function<void(VXString&)> operations[] = {
       [&](VXString& s) { s = src; }, [](VXString& s) { s = 'c'; }, [](VXString& s) { s = "longer text"; },
       [](VXString& s) { s[0] = s.isNull() ? '\0' : 'W'; }, [](VXString& s) { s(0) = s(0); },
@@ -55,12 +62,14 @@ TEST(VXStringAllocation, FailedChangesLeaveEveryHolderAsItWas) {
       [](VXString& s) { s.prepend('x', 30); }, [](VXString& s) { s.resize(30); },
       [](VXString& s) { s.resize(0); }, [](VXString& s) { s.toLower(); }, [](VXString& s) { s.toUpper(); },
   };
+  // clang-format on
+  // clang-format off
   const std::function<void(VXString&, VXString&)> starts[] = {
       [](VXString&, VXString&) {},                                  // without buffer
       [](VXString& s, VXString&) { s = "1234567"; },                // full
       [](VXString& s, VXString& other) { s = "shared"; other = s; },
-      [](VXString& s, VXString&) { s = "1234567"; s[0] = 'm'; },    // marked
-  };
+      [](VXString& s, VXString&) { s = "1234567"; s[0] = 'm'; }};   // marked
+  // clang-format on
   int failurePoints = 0;
   for (size_t start = 0; start < std::size(starts); ++start) {
     for (size_t i = 0; i < std::size(operations); ++i) {
@@ -72,12 +81,14 @@ TEST(VXStringAllocation, FailedChangesLeaveEveryHolderAsItWas) {
       const char* const data = s.data();
       const size_t capacity = s.capacity();
       const long count = Access::Count(s);
-      failurePoints += vxtest::ForEachAllocationFailure([&] { operations[i](s); }, [&] {
-        EXPECT_EQ(Text(s) + "|" + Text(other), text);
-        EXPECT_EQ(s.data(), data);
-        EXPECT_EQ(s.capacity(), capacity);
-        EXPECT_EQ(Access::Count(s), count);
-      });
+      failurePoints +=
+          vxtest::ForEachAllocationFailure([&] { operations[i](s); },
+                                           [&] {
+                                             EXPECT_EQ(Text(s) + "|" + Text(other), text);
+                                             EXPECT_EQ(s.data(), data);
+                                             EXPECT_EQ(s.capacity(), capacity);
+                                             EXPECT_EQ(Access::Count(s), count);
+                                           });
     }
   }
   EXPECT_GT(failurePoints, 100) << "the failure paths were reached";

@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "support/AllocationFailure.h"
 #include "strings/StringTestSupport.h"
+#include "support/AllocationFailure.h"
 
 namespace {
 
@@ -31,13 +31,14 @@ TEST(VXStringConstruction, EachFormGetsItsCapacity) {
     VXString s;
     size_t length, capacity;
   };
+  // clang-format off
   const Case cases[] = {
-      {VXString(), 0, 0},         {VXString(""), 0, 8},          {VXString(size_t{5}), 0, 8},
+      {VXString(), 0, 0}, {VXString(""), 0, 8}, {VXString(size_t{5}), 0, 8},
       {VXString(size_t{7}), 0, 8}, {VXString(size_t{8}), 0, 16}, {VXString('x', 0), 0, 8},
-      {VXString('x', 15), 15, 16}, {VXString("a\0b", 3), 3, 8},  {VXString(nullptr, 0), 0, 8},
+      {VXString('x', 15), 15, 16}, {VXString("a\0b", 3), 3, 8}, {VXString(nullptr, 0), 0, 8},
       {VXString(static_cast<const char*>(nullptr)), 0, 8},
-      {VXString(std::string_view("0123456789abcdef")), 16, 24},
-  };
+      {VXString(std::string_view("0123456789abcdef")), 16, 24}};
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(c.s.length(), c.length) << Text(c.s);
     EXPECT_EQ(c.s.capacity(), c.capacity) << Text(c.s);
@@ -68,6 +69,13 @@ TEST(VXStringSharing, CopiesShareUntilOneChanges) {
   EXPECT_EQ(Text(t), "hello");
   EXPECT_EQ(Text(s), "x");
   EXPECT_EQ(Access::Count(t), 1);
+  VXString twenty(std::string(20, 'a').c_str());
+  const VXString other(twenty);
+  twenty = "x";
+  EXPECT_EQ(twenty.capacity(), 24u) << "text assigned to a shared string gets the room of both";
+  EXPECT_EQ(Text(other), std::string(20, 'a'));
+  twenty = static_cast<const char*>(nullptr);
+  EXPECT_TRUE(twenty.isNull());
 }
 
 TEST(VXStringSharing, TheLastHolderFreesTheRecord) {
@@ -83,7 +91,7 @@ TEST(VXStringSharing, TheLastHolderFreesTheRecord) {
   EXPECT_EQ(vxtest::LiveAllocations(), before + 1);
 }
 
-TEST(VXStringUnshareable, WritableIndexDetachesAndMarks) {
+TEST(VXStringUnshareable, WritableIndexDetachesAndMarksInPlaceWhenExclusive) {
   VXString s("abc");
   const VXString t(s);
   char& second = s[1];
@@ -101,27 +109,14 @@ TEST(VXStringUnshareable, WritableIndexDetachesAndMarks) {
   EXPECT_EQ(Text(s) + Text(t) + Text(copy) + Text(assigned), "aXYabcabcabc");
   s = 'y';
   EXPECT_EQ(VXString(s).data(), s.data()) << "an edit lifts the mark";
-}
-
-TEST(VXStringUnshareable, IndexWithoutBufferNeverTouchesTheEmptyText) {
-  VXString s;
-  EXPECT_NE(&s[0], Access::EmptyText());
-  EXPECT_EQ(s.capacity(), 8u);
+  VXString none;
+  EXPECT_NE(&none[0], Access::EmptyText()) << "never the shared empty text";
+  EXPECT_EQ(none.capacity(), 8u);
   VXString full("abcdefgh");
   const char* text = full.data();
   full[0] = 'A';
   full[7] = 'H';
   EXPECT_EQ(full.data(), text) << "an exclusive record is marked in place";
-}
-
-TEST(VXStringAssignment, TextAssignmentToASharedStringGetsTheRoomOfBoth) {
-  VXString s(std::string(20, 'a').c_str());
-  const VXString other(s);
-  s = "x";
-  EXPECT_EQ(s.capacity(), 24u);
-  EXPECT_EQ(Text(other), std::string(20, 'a'));
-  s = static_cast<const char*>(nullptr);
-  EXPECT_TRUE(s.isNull());
 }
 
 }  // namespace

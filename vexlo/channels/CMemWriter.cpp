@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "vexlo/channels/ValueCopy.h"
+
 namespace vx {
 
 namespace {
@@ -75,7 +77,7 @@ void CMemWriter::Write(const void* data, size_t count) {
   if (filled > capacity) capacity = Grown(capacity, filled);
   if (filled == capacity) capacity = Grown(capacity, filled + 1);
   if (capacity != capacity_) Reallocate(capacity);
-  std::memcpy(buffer_ + size_, data, count);
+  detail::CopyValue(buffer_ + size_, data, count);
   size_ = filled;
   buffer_[size_] = 0;
 }

@@ -24,6 +24,7 @@ int Descriptor(HANDLE handle) {
 }
 
 HANDLE Handle(int descriptor) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the stand-in's handles are descriptors
   return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(descriptor));
 }
 

@@ -106,7 +106,7 @@ constexpr DWORD FILE_END = 2;
 constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
 
 inline const HANDLE INVALID_HANDLE_VALUE =
-    reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+    reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));  // NOLINT(performance-no-int-to-ptr): a handle value by definition
 
 HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
                    void* securityAttributes, DWORD creationDisposition,

@@ -25,7 +25,7 @@ class VX_API IReadWriteDevice {
   /// The device's writer, or null when it offers no writing.
   virtual tvc::ITVCBinaryWriter* GetWriter() = 0;
   /// Devices may be destroyed through this interface.
-  virtual ~IReadWriteDevice() {}
+  virtual ~IReadWriteDevice() = default;
 
  protected:
   // Devices are made and copied through their concrete type.

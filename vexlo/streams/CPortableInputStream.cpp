@@ -6,6 +6,7 @@
 
 #include "vexlo/streams/CPortableOutputStream.h"
 #include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/HexBlocks.h"
 #include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/HostByteOrder.h"
 
@@ -50,9 +51,11 @@ constexpr size_t kAllDigits = SIZE_MAX;
 // area. Writing byte i only after characters 2i..2i+7 were loaded keeps every
 // character intact until it is used. Stops at the first group holding a
 // character that is not a digit and returns that character's index, which
-// is still intact; returns kAllDigits when the whole text decoded.
+// is still intact; returns kAllDigits when the whole text decoded. Whole
+// blocks of 16 bytes go to the vector decoder of HexBlocks.h first, which
+// stops before a block that holds a non-digit and leaves it intact.
 size_t DecodeInPlace(unsigned char* text, size_t n) {
-  size_t i = 0;
+  size_t i = detail::DecodeHexBlocks(text, n);
   for (; i + 4 <= n; i += 4) {
     const unsigned char* t = text + 2 * i;
     const unsigned r0 = kDigits.high[t[0]] | kDigits.low[t[1]];

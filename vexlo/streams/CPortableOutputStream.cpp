@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/HexBlocks.h"
 #include "vexlo/streams/HostByteOrder.h"
 
 namespace vx {
@@ -29,10 +30,13 @@ constexpr HexPairTable kHexPairs = MakeHexPairTable();
 
 static_assert(kHexPairs.pair[0xA5][0] == 'A' && kHexPairs.pair[0xA5][1] == '5', "");
 
-// Four bytes per step keeps the table loads independent of each other, so
-// they overlap instead of queueing behind the stores.
+// Whole blocks of 16 bytes go to the vector encoder of HexBlocks.h, where
+// the processor has one. The rest goes four bytes per step, which keeps the
+// table loads independent of each other, so they overlap instead of queueing
+// behind the stores.
 void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
-  size_t i = 0;
+  size_t i = detail::EncodeHexBlocks(in, n, out);
+  out += 2 * i;
   for (; i + 4 <= n; i += 4, out += 8) {
     std::memcpy(out, kHexPairs.pair[in[i]], 2);
     std::memcpy(out + 2, kHexPairs.pair[in[i + 1]], 2);
@@ -43,6 +47,11 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
 }
 
 }  // namespace
+
+// Emitted here, so that the DLL exports it: programs that take the constant's
+// address import it from the library, and an inline constant that the
+// library itself only reads at compile time is otherwise never emitted.
+constexpr char CPortableOutputStream::HexDigits[17];
 
 CPortableOutputStream::CPortableOutputStream(tvc::ITVCBinaryWriter* writer)
     : writer(writer), byteCount(0) {}

@@ -10,6 +10,11 @@ const char kGenericMessage[] = "malformed stream data";
 
 }  // namespace
 
+// Emitted here, so that the DLL exports it: programs that take the constant's
+// address import it from the library, and an inline constant that the
+// library itself only reads at compile time is otherwise never emitted.
+constexpr size_t CStreamFormatException::MaxMessageLength;
+
 CStreamFormatException::CStreamFormatException() noexcept
     : CStreamFormatException(kGenericMessage) {}
 

@@ -7,6 +7,8 @@
 #include <new>
 #include <ostream>
 
+#include "vexlo/strings/ByteScan.h"
+
 namespace vx {
 
 const size_t NPOS = static_cast<size_t>(-1);
@@ -72,6 +74,29 @@ int Settled(char c, int folded) noexcept {
 }
 int Upper(char c) noexcept { return Settled(c, std::toupper(static_cast<unsigned char>(c))); }
 int Lower(char c) noexcept { return Settled(c, std::tolower(static_cast<unsigned char>(c))); }
+
+// From this many bytes on, a search or comparison that ignores case first
+// reads the folding of all 256 bytes from the locale (256 calls of toupper)
+// instead of calling toupper twice per byte it compares.
+constexpr size_t kFoldTableFrom = 256;
+
+// Upper() of every byte, taken at the start of one search or comparison, and
+// whether the locale folds the plain ASCII way (a-z to A-Z, nothing else),
+// as the default locale does: then the block scans of ByteScan.h can fold.
+struct FoldTable {
+  int folded[256];
+  bool asciiOnly;
+
+  FoldTable() noexcept : asciiOnly(true) {
+    for (int b = 0; b < 256; ++b) {
+      const char c = static_cast<char>(b);
+      folded[b] = Upper(c);
+      if (folded[b] != static_cast<signed char>(detail::AsciiUpperByte(c))) asciiOnly = false;
+    }
+  }
+
+  int operator()(char c) const noexcept { return folded[static_cast<unsigned char>(c)]; }
+};
 
 }  // namespace
 
@@ -156,7 +181,10 @@ VXString& VXString::operator=(char c) {
   return *this;
 }
 
-VXString& VXString::operator=(const char* s) { return replace(0, length(), s, Measure(s)); }
+VXString& VXString::operator=(const char* s) {
+  replace(0, length(), s, Measure(s));
+  return *this;
+}
 
 // --- Splicing ---------------------------------------------------------------
 
@@ -333,29 +361,53 @@ size_t VXString::first(const char* set, size_t n) const noexcept {
   return NPOS;
 }
 
-size_t VXString::index(const char* pat, size_t patLen, size_t start, ECaseComp mode) const noexcept {
+size_t VXString::index(const char* pat, size_t patLen, size_t start,
+                       ECaseComp mode) const noexcept {
   assert(pat != nullptr || patLen == 0);
   const size_t len = length();
   if (start > len || patLen > len - start) return NPOS;
   if (patLen == 0) return start < len ? start : NPOS;
   const char* const text = data();
   const size_t lastCandidate = len - patLen;
+  const size_t span = patLen - 1;
+  // A candidate must match the pattern's first and last byte before its
+  // middle is compared: the block scan tests both for 16 candidates at a
+  // time, and the answer is still the leftmost full match.
   if (mode != IgnoreCase) {
-    // memchr finds each candidate's first byte; memcmp checks the rest.
+    if (patLen == 1) return index(pat[0], start);
+    for (size_t i = start;; ++i) {
+      i = detail::FindBytePair(text, i, lastCandidate, pat[0], pat[span], span);
+      if (i == detail::kNoPosition) return NPOS;
+      if (std::memcmp(text + i + 1, pat + 1, span - 1) == 0) return i;
+    }
+  }
+  if (len - start < kFoldTableFrom) {
+    const int first = Upper(pat[0]);
     for (size_t i = start; i <= lastCandidate; ++i) {
-      const void* const hit = std::memchr(text + i, pat[0], lastCandidate - i + 1);
-      if (hit == nullptr) return NPOS;
-      i = static_cast<size_t>(static_cast<const char*>(hit) - text);
-      if (std::memcmp(text + i + 1, pat + 1, patLen - 1) == 0) return i;
+      if (Upper(text[i]) != first) continue;
+      size_t k = 1;
+      while (k < patLen && Upper(text[i + k]) == Upper(pat[k])) ++k;
+      if (k == patLen) return i;
     }
     return NPOS;
   }
-  for (size_t i = start; i <= lastCandidate; ++i) {
-    size_t k = 0;
-    while (k < patLen && Upper(text[i + k]) == Upper(pat[k])) ++k;
-    if (k == patLen) return i;
+  const FoldTable fold;
+  const int first = fold(pat[0]);
+  const int lastByte = fold(pat[span]);
+  for (size_t i = start;; ++i) {
+    if (fold.asciiOnly) {
+      i = detail::FindBytePairAsciiUpper(text, i, lastCandidate, static_cast<char>(first),
+                                         static_cast<char>(lastByte), span);
+      if (i == detail::kNoPosition) return NPOS;
+    } else {
+      while (i <= lastCandidate && (fold(text[i]) != first || fold(text[i + span]) != lastByte))
+        ++i;
+      if (i > lastCandidate) return NPOS;
+    }
+    size_t k = 1;
+    while (k < span && fold(text[i + k]) == fold(pat[k])) ++k;
+    if (k >= span) return i;
   }
-  return NPOS;
 }
 
 size_t VXString::index(const VXString& pat, size_t patLen, size_t start,
@@ -389,10 +441,25 @@ int VXString::compareTo(const char* s, size_t n, ECaseComp mode) const noexcept 
   if (common != 0) {
     const char* const text = data();
     if (mode == IgnoreCase) {
-      for (size_t k = 0; k < common; ++k) {
-        const int a = Upper(text[k]);
-        const int b = Upper(s[k]);
-        if (a != b) return a - b;
+      // Equal bytes fold equally, so the stretch of equal bytes is passed
+      // over first. What follows is folded byte by byte, or, when it is
+      // long, through the table and the block scan.
+      size_t k = detail::EqualPrefix(text, s, common);
+      if (common - k < kFoldTableFrom) {
+        for (; k < common; ++k) {
+          if (text[k] == s[k]) continue;
+          const int a = Upper(text[k]);
+          const int b = Upper(s[k]);
+          if (a != b) return a - b;
+        }
+      } else {
+        const FoldTable fold;
+        if (fold.asciiOnly) k += detail::AsciiUpperEqualPrefix(text + k, s + k, common - k);
+        for (; k < common; ++k) {
+          const int a = fold(text[k]);
+          const int b = fold(s[k]);
+          if (a != b) return a - b;
+        }
       }
     } else {
       const int order = std::memcmp(text, s, common);

@@ -36,9 +36,13 @@ namespace detail {
 ///   mark (the most negative 32-bit value), which means exactly one holder.
 /// - `buffer`, `capacity` and `length` change only while one string holds it.
 struct VXStringRep {
+  /// The text and its NUL, or null.
   char* buffer;
+  /// Bytes allocated for `buffer`.
   size_t capacity;
+  /// Text bytes, not counting the NUL.
   size_t length;
+  /// Holders, or the unshareable mark.
   std::atomic<std::int32_t> refCount;
 };
 
@@ -151,11 +155,14 @@ class VX_API VXString {
   /// writable index the bytes are copied into this string's own record.
   VXString& operator=(const VXString& other) {
     VXStringRep* const theirs = other.rep_;
-    if (theirs == rep_) return *this;
-    if (IntAtomicGet(theirs->refCount) == kUnshareableCount) return AssignCopy(other);
-    IntAtomicIncrement(theirs->refCount);
-    Release(rep_);
-    rep_ = theirs;
+    if (this == &other || theirs == rep_) return *this;
+    if (IntAtomicGet(theirs->refCount) == kUnshareableCount) {
+      AssignCopy(other);
+    } else {
+      IntAtomicIncrement(theirs->refCount);
+      Release(rep_);
+      rep_ = theirs;
+    }
     return *this;
   }
   /// The text becomes the one byte `c` (growth in place).
@@ -172,6 +179,7 @@ class VX_API VXString {
     const char* const buffer = rep_->buffer;
     return buffer != nullptr ? buffer : EmptyData();
   }
+  /// The same pointer as `data()`.
   operator const char*() const noexcept { return data(); }  // NOLINT: by design
   /// Number of text bytes, NUL bytes inside the text included.
   size_t length() const noexcept { return rep_->length; }
@@ -184,11 +192,13 @@ class VX_API VXString {
     assert(i <= length());
     return data()[i];
   }
+  /// The same byte as `operator[]`.
   char operator()(size_t i) const noexcept { return (*this)[i]; }
   /// The text as a view; valid as `data()` is.
   std::string_view view() const noexcept { return {data(), length()}; }
   /// The text's bytes, for range-for; valid as `data()` is.
   const char* begin() const noexcept { return data(); }
+  /// One past the text's last byte.
   const char* end() const noexcept { return data() + length(); }
 
   // --- Writable index ------------------------------------------------------
@@ -204,6 +214,7 @@ class VX_API VXString {
     assert(i <= rep_->length);
     return rep_->buffer[i];
   }
+  /// The same reference as the writable `operator[]`.
   char& operator()(size_t i) { return (*this)[i]; }
 
   // --- Splicing ------------------------------------------------------------
@@ -237,7 +248,9 @@ class VX_API VXString {
   VXString& append(const VXString& str);
   /// `replace(length(), 0, str.data(), min(n, str.length()))`.
   VXString& append(const VXString& str, size_t n);
+  /// The same as `append(s)`.
   VXString& operator+=(const char* s) { return append(s); }
+  /// The same as `append(str)`.
   VXString& operator+=(const VXString& str) { return append(str); }
 
   /// `replace(0, 0, s, strlen(s))`.
@@ -269,8 +282,23 @@ class VX_API VXString {
 
   /// Appends `count` copies of `c`.
   VXString& append(char c, size_t count);
-  VXString& append(char c) { return append(c, 1); }
-  VXString& operator+=(char c) { return append(c, 1); }
+  /// Appends `c`: `append(c, 1)`.
+  VXString& append(char c) {
+    // The common case inline: the only holder of a record with room for the
+    // byte and its NUL. It ends as append(c, 1) does, with the count at 1.
+    VXStringRep* const rep = rep_;
+    const size_t len = rep->length;
+    if (len + 1 < rep->capacity && IntAtomicGet(rep->refCount) <= 1) {
+      rep->buffer[len] = c;
+      rep->buffer[len + 1] = '\0';
+      rep->length = len + 1;
+      rep->refCount.store(1, std::memory_order_relaxed);
+      return *this;
+    }
+    return append(c, 1);
+  }
+  /// The same as `append(c)`.
+  VXString& operator+=(char c) { return append(c); }
   /// Puts `count` copies of `c` in front of the text.
   VXString& prepend(char c, size_t count);
   /// Makes the text `n` bytes long, padding with spaces or cutting the end;
@@ -283,6 +311,7 @@ class VX_API VXString {
   /// alone keeps its value. In the default locale only A-Z / a-z change, on
   /// every platform; bytes 0x80 and above never do.
   void toLower();
+  /// Folds every byte to upper case, as `toLower` does to lower case.
   void toUpper();
 
   // --- Search --------------------------------------------------------------
@@ -291,6 +320,7 @@ class VX_API VXString {
 
   /// First position of the byte `c`.
   size_t first(char c) const noexcept;
+  /// The same as `first(c)`.
   size_t index(char c) const noexcept { return first(c); }
   /// First position at or after `start` of the byte `c`; `NPOS` when `start`
   /// is `length()` or beyond.
@@ -321,6 +351,7 @@ class VX_API VXString {
   /// Whether `index(pat, 0, mode)` finds something: the empty pattern is
   /// contained in every non-empty text and in no empty one.
   bool contains(const char* pat, ECaseComp mode = Exact) const noexcept;
+  /// As `contains(const char*, ECaseComp)`, with the whole of `pat`.
   bool contains(const VXString& pat, ECaseComp mode = Exact) const noexcept;
 
   // --- Comparison and hash -------------------------------------------------
@@ -336,12 +367,14 @@ class VX_API VXString {
   int compareTo(const char* s, size_t n, ECaseComp mode = Exact) const noexcept;
   /// Against `s` up to its first NUL (null: "").
   int compareTo(const char* s, ECaseComp mode = Exact) const noexcept;
+  /// As `compareTo(const char*, size_t, ECaseComp)`, with `other`'s text.
   int compareTo(const VXString& other, ECaseComp mode = Exact) const noexcept;
 
   /// The byte hash: h = 0; for each byte b taken as a sign-extended signed
   /// char v, h ^= v + 0x9E3779B9 + (h << 6) + (h >> 2) (64-bit). "" gives 0,
   /// "\0" 0x9E3779B9, "\xFF" 0x9E3779B8, "a" 0x9E377A1A.
   size_t hash() const noexcept { return hash(*this); }
+  /// The hash of `s`'s bytes; `s.hash()` gives the same.
   static size_t hash(const VXString& s) noexcept;
 
   // --- Views ---------------------------------------------------------------
@@ -349,6 +382,7 @@ class VX_API VXString {
   /// The view of `length` bytes from `start`, stored unchecked (debug builds
   /// assert that it fits). `(NPOS, 0)` gives the null sub-string.
   VXSubString operator()(size_t start, size_t length);
+  /// The `const` form of `operator()(size_t, size_t)`.
   VXSubString operator()(size_t start, size_t length) const;
   /// The view of this string without the run of `c` at the chosen sides.
   /// A text made only of `c` gives an empty view at `length()` (Leading,
@@ -356,6 +390,7 @@ class VX_API VXString {
   ///
   ///     vx::VXString("  ab  ").strip(vx::VXString::Both, ' ');  // "ab", start 2
   VXSubString strip(EStripType type, char c);
+  /// The `const` form of `strip`.
   const VXSubString strip(EStripType type, char c) const;
 
  private:
@@ -416,17 +451,24 @@ class VX_API VXString {
 VX_API bool operator==(const VXString& a, const char* s) noexcept;
 /// True when both texts have the same length and bytes.
 VX_API bool operator==(const VXString& a, const VXString& b) noexcept;
+/// Equality with the text on the left; agrees with `a == s`.
 inline bool operator==(const char* s, const VXString& a) noexcept { return a == s; }
+/// The negation of `a == s`.
 inline bool operator!=(const VXString& a, const char* s) noexcept { return !(a == s); }
+/// The negation of `a == s`.
 inline bool operator!=(const char* s, const VXString& a) noexcept { return !(a == s); }
+/// The negation of `a == b`.
 inline bool operator!=(const VXString& a, const VXString& b) noexcept { return !(a == b); }
 
 /// Exact byte order of two strings (`compareTo(b, Exact)`), for ordered
 /// containers. Only string against string: a mixed comparison with a text
 /// does not compile (it would otherwise compare pointers); use `compareTo`.
 inline bool operator<(const VXString& a, const VXString& b) noexcept { return a.compareTo(b) < 0; }
+/// `b < a`.
 inline bool operator>(const VXString& a, const VXString& b) noexcept { return b < a; }
+/// `!(b < a)`.
 inline bool operator<=(const VXString& a, const VXString& b) noexcept { return !(b < a); }
+/// `!(a < b)`.
 inline bool operator>=(const VXString& a, const VXString& b) noexcept { return !(a < b); }
 
 /// Writes the text's bytes, NUL bytes included, formatted like a
@@ -439,6 +481,7 @@ namespace std {
 /// Hashes a string with `VXString::hash()`.
 template <>
 struct hash<vx::VXString> {
+  /// `s.hash()`.
   size_t operator()(const vx::VXString& s) const noexcept { return s.hash(); }
 };
 }  // namespace std

@@ -63,15 +63,25 @@ class VX_API VXSubString {
 // whatever strings or positions are viewed. A text is measured up to its
 // first NUL (null: "").
 
+/// True when both views have the same length and bytes.
 VX_API bool operator==(const VXSubString& a, const VXSubString& b) noexcept;
+/// True when the string's text has the view's length and bytes.
 VX_API bool operator==(const VXString& a, const VXSubString& b) noexcept;
+/// True when the NUL-terminated text has the view's length and bytes.
 VX_API bool operator==(const char* s, const VXSubString& b) noexcept;
+/// The same as `a == b`.
 inline bool operator==(const VXSubString& b, const VXString& a) noexcept { return a == b; }
+/// The same as `s == b`.
 inline bool operator==(const VXSubString& b, const char* s) noexcept { return s == b; }
+/// The negation of `a == b`.
 inline bool operator!=(const VXSubString& a, const VXSubString& b) noexcept { return !(a == b); }
+/// The negation of `a == b`.
 inline bool operator!=(const VXString& a, const VXSubString& b) noexcept { return !(a == b); }
+/// The negation of `a == b`.
 inline bool operator!=(const VXSubString& b, const VXString& a) noexcept { return !(a == b); }
+/// The negation of `s == b`.
 inline bool operator!=(const char* s, const VXSubString& b) noexcept { return !(s == b); }
+/// The negation of `s == b`.
 inline bool operator!=(const VXSubString& b, const char* s) noexcept { return !(s == b); }
 
 }  // namespace vx

@@ -1,0 +1,42 @@
+#ifndef VEXLO_CHANNELS_VALUECOPY_H
+#define VEXLO_CHANNELS_VALUECOPY_H
+
+/// \file
+/// Internal (not installed): the byte copy of the memory channels.
+
+#include <cstddef>
+#include <cstring>
+
+namespace vx {
+namespace detail {
+
+/// Copies `count` bytes from `from` to `to`, like memcpy. The typed streams
+/// hand a channel one value per call, 1, 2, 4 or 8 bytes, or twice that as
+/// portable text; for those counts the compiler copies with one or two moves
+/// instead of calling memcpy.
+inline void CopyValue(void* to, const void* from, size_t count) noexcept {
+  switch (count) {
+    case 1:
+      std::memcpy(to, from, 1);
+      break;
+    case 2:
+      std::memcpy(to, from, 2);
+      break;
+    case 4:
+      std::memcpy(to, from, 4);
+      break;
+    case 8:
+      std::memcpy(to, from, 8);
+      break;
+    case 16:
+      std::memcpy(to, from, 16);
+      break;
+    default:
+      std::memcpy(to, from, count);
+  }
+}
+
+}  // namespace detail
+}  // namespace vx
+
+#endif  // VEXLO_CHANNELS_VALUECOPY_H
