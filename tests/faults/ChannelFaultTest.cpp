@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "faults/FaultyReader.h"
@@ -96,7 +97,13 @@ struct OutputTraits<vx::CPortableOutputStream> {
 template <typename Stream>
 class OutputChannelFault : public testing::Test {};
 using OutputStreams = testing::Types<vx::CBinaryOutputStream, vx::CPortableOutputStream>;
-TYPED_TEST_SUITE(OutputChannelFault, OutputStreams);
+struct OutputStreamNames {
+  template <typename Stream>
+  static std::string GetName(int) {
+    return std::is_same_v<Stream, vx::CBinaryOutputStream> ? "Binary" : "Portable";
+  }
+};
+TYPED_TEST_SUITE(OutputChannelFault, OutputStreams, OutputStreamNames);
 
 TYPED_TEST(OutputChannelFault, EveryWriteFailingInTurn) {
   using Traits = OutputTraits<TypeParam>;

@@ -96,7 +96,15 @@ using Pairs = testing::Types<StreamOver<vx::CBinaryOutputStream, vx::CMemWriter>
                              StreamOver<vx::CPortableOutputStream, vx::CMemWriter>,
                              StreamOver<vx::CBinaryOutputStream, vx::PXIpcStreamBuf>,
                              StreamOver<vx::CPortableOutputStream, vx::PXIpcStreamBuf>>;
-TYPED_TEST_SUITE(PutOverGrowingChannel, Pairs);
+struct PairNames {
+  template <typename Pair>
+  static std::string GetName(int) {
+    const bool binary = std::is_same_v<typename Pair::Stream, vx::CBinaryOutputStream>;
+    const bool queue = std::is_same_v<typename Pair::Channel, vx::PXIpcStreamBuf>;
+    return std::string(binary ? "Binary" : "Portable") + (queue ? "OverQueue" : "OverMemWriter");
+  }
+};
+TYPED_TEST_SUITE(PutOverGrowingChannel, Pairs, PairNames);
 
 TYPED_TEST(PutOverGrowingChannel, EveryPutFailsCleanlyAtEveryAllocation) {
   if (!vxtest::AllocationFailureInjectable()) GTEST_SKIP() << "no injection here";
