@@ -19,10 +19,15 @@
 //
 // The harness keeps its own account of the channel's read position and
 // checks every step against it: a get succeeds exactly when the channel
-// holds the value's encoded size, yields the value that the format gives
-// those bytes, and on failure throws TVCBufferUnderrunException and leaves
-// the destination and the position as they were. Nothing but the library's
-// documented exceptions may come out, and nothing may leak.
+// holds the value's encoded size and the bytes are well formed, and then
+// yields the value that the format gives those bytes; with too few bytes it
+// throws TVCBufferUnderrunException and leaves the position as it was; with
+// malformed bytes (a character that is no upper-case hex digit, a binary
+// bool other than 00 or 01, a bit vector's padding bits set) it throws
+// CStreamFormatException, the bytes consumed. A failed get leaves its
+// destination as it was. Nothing but the library's documented exceptions
+// (those two, std::bad_alloc, std::length_error) may come out, and nothing
+// may leak.
 
 #include <algorithm>
 #include <cstddef>
