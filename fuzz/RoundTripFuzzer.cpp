@@ -53,8 +53,26 @@ using vxfuzz::FuzzInput;
 namespace model = vxfuzz::model;
 
 enum Kind : unsigned {
-  kBool, kChar, kByte, kInt, kUint, kShort, kLong, kDword, kWord, kDouble, kInt64, kUint64,
-  kSizet, kBlock, kString, kText, kLimitedText, kCopyStreams, kBits, kKinds
+  kBool,
+  kChar,
+  kByte,
+  kInt,
+  kUint,
+  kShort,
+  kLong,
+  kDword,
+  kWord,
+  kDouble,
+  kInt64,
+  kUint64,
+  kSizet,
+  kBlock,
+  kString,
+  kText,
+  kLimitedText,
+  kCopyStreams,
+  kBits,
+  kKinds
 };
 
 enum Counter { kInputs, kValues, kBytes };
@@ -71,18 +89,23 @@ struct Item {
   std::uint64_t bits = 0;  // the value's bytes, least significant first; a bit count
   std::string text;        // block, string, NUL-terminated text, or packed bits
   std::size_t maxLength = 0;
-  unsigned reader = 0;     // which member of the width group reads it back
+  unsigned reader = 0;  // which member of the width group reads it back
   bool intoPointer = false;
-  bool value = false;      // the bool put
+  bool value = false;  // the bool put
 
   // The bytes that the item carries as values, and their count for Tell().
   std::string Carried() const {
     switch (kind) {
-      case kBlock: return text;
-      case kString: return text;
-      case kText: return model::UpToNul(text);
-      case kLimitedText: return model::UpToNul(text).substr(0, maxLength);
-      default: return std::string();
+      case kBlock:
+        return text;
+      case kString:
+        return text;
+      case kText:
+        return model::UpToNul(text);
+      case kLimitedText:
+        return model::UpToNul(text).substr(0, maxLength);
+      default:
+        return std::string();
     }
   }
 };
@@ -93,10 +116,20 @@ class Sink {
  public:
   explicit Sink(unsigned kind, std::size_t initialSize) : kind_(kind % 4) {
     switch (kind_) {
-      case 0: mem_.emplace(); capacity_ = 1; break;
-      case 1: mem_.emplace(initialSize); capacity_ = initialSize + 1; break;
-      case 2: ipc_.emplace(); break;
-      default: device_ = std::make_unique<vx::CMemStreamBuf>(initialSize); break;
+      case 0:
+        mem_.emplace();
+        capacity_ = 1;
+        break;
+      case 1:
+        mem_.emplace(initialSize);
+        capacity_ = initialSize + 1;
+        break;
+      case 2:
+        ipc_.emplace();
+        break;
+      default:
+        device_ = std::make_unique<vx::CMemStreamBuf>(initialSize);
+        break;
     }
   }
 
@@ -108,7 +141,8 @@ class Sink {
     if (mem_) {
       if (count == 0) return;
       const std::size_t content = written_ + count;
-      if (count > 1 && content > capacity_) capacity_ = std::max(capacity_ + capacity_ / 2, content);
+      if (count > 1 && content > capacity_)
+        capacity_ = std::max(capacity_ + capacity_ / 2, content);
       if (content + 1 > capacity_) capacity_ = std::max(capacity_ + capacity_ / 2, content + 1);
     } else if (ipc_) {
       if (!allocated_) {
@@ -217,34 +251,67 @@ void Put(tvc::ITVCOutStream& out, const Item& item, const vx::VXString& string) 
   std::uint64_t u64 = item.bits;
   std::memcpy(&i64, &item.bits, 8);
   switch (item.kind) {
-    case kBool: out.PutBool(item.value); break;
-    case kChar: out.PutChar(static_cast<char>(item.bits)); break;
-    case kByte: out.PutBYTE(static_cast<unsigned char>(item.bits)); break;
-    case kInt: out.PutInt(static_cast<int>(static_cast<std::int32_t>(item.bits))); break;
-    case kUint: out.PutUint(static_cast<unsigned int>(item.bits)); break;
-    case kShort: out.PutShort(static_cast<short>(item.bits)); break;
-    case kLong: out.PutLong(static_cast<long>(i64)); break;  // only the low 32 bits travel
-    case kDword: out.PutDWORD(static_cast<unsigned long>(item.bits)); break;
-    case kWord: out.PutWORD(static_cast<unsigned short>(item.bits)); break;
+    case kBool:
+      out.PutBool(item.value);
+      break;
+    case kChar:
+      out.PutChar(static_cast<char>(item.bits));
+      break;
+    case kByte:
+      out.PutBYTE(static_cast<unsigned char>(item.bits));
+      break;
+    case kInt:
+      out.PutInt(static_cast<int>(static_cast<std::int32_t>(item.bits)));
+      break;
+    case kUint:
+      out.PutUint(static_cast<unsigned int>(item.bits));
+      break;
+    case kShort:
+      out.PutShort(static_cast<short>(item.bits));
+      break;
+    case kLong:
+      out.PutLong(static_cast<long>(i64));
+      break;  // only the low 32 bits travel
+    case kDword:
+      out.PutDWORD(static_cast<unsigned long>(item.bits));
+      break;
+    case kWord:
+      out.PutWORD(static_cast<unsigned short>(item.bits));
+      break;
     case kDouble: {
       double d;
       std::memcpy(&d, &item.bits, 8);
       out.PutDouble(d);
       break;
     }
-    case kInt64: out.PutInt64(i64); break;
-    case kUint64: out.PutUint64(u64); break;
-    case kSizet: out.PutSizet(static_cast<std::size_t>(item.bits)); break;
-    case kBlock: out.PutN(item.text.data(), item.text.size()); break;
-    case kString: out << string; break;
+    case kInt64:
+      out.PutInt64(i64);
+      break;
+    case kUint64:
+      out.PutUint64(u64);
+      break;
+    case kSizet:
+      out.PutSizet(static_cast<std::size_t>(item.bits));
+      break;
+    case kBlock:
+      out.PutN(item.text.data(), item.text.size());
+      break;
+    case kString:
+      out << string;
+      break;
     case kText: {
       const char* const p = item.text.c_str();
       out << p;
       break;
     }
-    case kLimitedText: vx::PutLPCSTR(out, item.text.c_str(), item.maxLength); break;
-    case kBits: out << BitsOf(item); break;
-    default: break;
+    case kLimitedText:
+      vx::PutLPCSTR(out, item.text.c_str(), item.maxLength);
+      break;
+    case kBits:
+      out << BitsOf(item);
+      break;
+    default:
+      break;
   }
 }
 
@@ -432,11 +499,10 @@ void ReadBack(tvc::ITVCInStream& in, const Item& item, const char* side) {
       } else {
         vx::VXString got("previous");
         in >> got;
-        VXFUZZ_CHECK(got.length() == text.size() &&
-                         std::memcmp(got.data(), text.data(), text.size()) == 0 &&
-                         got.capacity() == capacity,
-                     "%s: string read wrongly (length %zu, expected %zu)", side, got.length(),
-                     text.size());
+        VXFUZZ_CHECK(
+            got.length() == text.size() && std::memcmp(got.data(), text.data(), text.size()) == 0 &&
+                got.capacity() == capacity,
+            "%s: string read wrongly (length %zu, expected %zu)", side, got.length(), text.size());
       }
       break;
     }
@@ -447,7 +513,8 @@ void ReadBack(tvc::ITVCInStream& in, const Item& item, const char* side) {
                    static_cast<std::size_t>(item.bits));
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -69,10 +69,14 @@ enum class Outcome { kDone, kUnderrun, kFormatError, kBadAlloc };
 
 const char* Name(Outcome o) {
   switch (o) {
-    case Outcome::kDone: return "success";
-    case Outcome::kUnderrun: return "TVCBufferUnderrunException";
-    case Outcome::kFormatError: return "format error";
-    case Outcome::kBadAlloc: return "std::bad_alloc";
+    case Outcome::kDone:
+      return "success";
+    case Outcome::kUnderrun:
+      return "TVCBufferUnderrunException";
+    case Outcome::kFormatError:
+      return "format error";
+    case Outcome::kBadAlloc:
+      return "std::bad_alloc";
   }
   return "?";
 }
@@ -188,8 +192,8 @@ class Session {
       }
     }
     if (portable_) {
-      portableStream_ = device_ ? vx::CPortableInputStream(*device_)
-                                : vx::CPortableInputStream(reader_);
+      portableStream_ =
+          device_ ? vx::CPortableInputStream(*device_) : vx::CPortableInputStream(reader_);
       stream_ = &portableStream_;
     } else {
       binaryStream_ = device_ ? vx::CBinaryInputStream(*device_) : vx::CBinaryInputStream(reader_);
@@ -219,8 +223,8 @@ class Session {
   // Checks the outcome of reading `count` value bytes at the account's
   // position and moves the account on; answers the decoded bytes when the
   // read succeeded.
-  std::optional<std::vector<unsigned char>> Account(Outcome o, std::size_t count,
-                                                    const char* what, bool isBool = false) {
+  std::optional<std::vector<unsigned char>> Account(Outcome o, std::size_t count, const char* what,
+                                                    bool isBool = false) {
     if (o == Outcome::kBadAlloc) {
       // Allocation comes before the read: the channel has not moved.
       VXFUZZ_CHECK(armed_ || count > vxfuzz::kLargestBlock / unit_,
@@ -235,8 +239,8 @@ class Session {
     }
     const bool fits = count <= (available_ - position_) / unit_;
     if (!fits) {
-      VXFUZZ_CHECK(o == Outcome::kUnderrun, "%s of %zu at %zu of %zu: %s, expected underrun",
-                   what, count, position_, available_, Name(o));
+      VXFUZZ_CHECK(o == Outcome::kUnderrun, "%s of %zu at %zu of %zu: %s, expected underrun", what,
+                   count, position_, available_, Name(o));
       return std::nullopt;
     }
     bool valid = true;
@@ -333,9 +337,15 @@ class Session {
       vxfuzz::ScopedFailure arm(failAt_);
       o = Classify([&] {
         switch (kind) {
-          case Counted::kString: *stream_ >> target; break;
-          case Counted::kStringPointer: *stream_ >> pointer; break;
-          case Counted::kBits: *stream_ >> bits; break;
+          case Counted::kString:
+            *stream_ >> target;
+            break;
+          case Counted::kStringPointer:
+            *stream_ >> pointer;
+            break;
+          case Counted::kBits:
+            *stream_ >> bits;
+            break;
         }
       });
     }
@@ -408,27 +418,57 @@ class Session {
     armed_ = armNext_ != 0;
     armNext_ = 0;
     switch (op % 21) {
-      case 0: Get(&tvc::ITVCInStream::GetBool, 1, "GetBool"); break;
-      case 1: Get(&tvc::ITVCInStream::GetChar, 1, "GetChar"); break;
-      case 2: Get(&tvc::ITVCInStream::GetBYTE, 1, "GetBYTE"); break;
-      case 3: Get(&tvc::ITVCInStream::GetInt, 4, "GetInt"); break;
-      case 4: Get(&tvc::ITVCInStream::GetUint, 4, "GetUint"); break;
-      case 5: Get(&tvc::ITVCInStream::GetShort, 2, "GetShort"); break;
-      case 6: Get(&tvc::ITVCInStream::GetLong, 4, "GetLong"); break;
-      case 7: Get(&tvc::ITVCInStream::GetDWORD, 4, "GetDWORD"); break;
-      case 8: Get(&tvc::ITVCInStream::GetWORD, 2, "GetWORD"); break;
-      case 9: Get(&tvc::ITVCInStream::GetDouble, 8, "GetDouble"); break;
-      case 10: Get(&tvc::ITVCInStream::GetInt64, 8, "GetInt64"); break;
-      case 11: Get(&tvc::ITVCInStream::GetUint64, 8, "GetUint64"); break;
-      case 12: Get(&tvc::ITVCInStream::GetSizet, 8, "GetSizet"); break;
+      case 0:
+        Get(&tvc::ITVCInStream::GetBool, 1, "GetBool");
+        break;
+      case 1:
+        Get(&tvc::ITVCInStream::GetChar, 1, "GetChar");
+        break;
+      case 2:
+        Get(&tvc::ITVCInStream::GetBYTE, 1, "GetBYTE");
+        break;
+      case 3:
+        Get(&tvc::ITVCInStream::GetInt, 4, "GetInt");
+        break;
+      case 4:
+        Get(&tvc::ITVCInStream::GetUint, 4, "GetUint");
+        break;
+      case 5:
+        Get(&tvc::ITVCInStream::GetShort, 2, "GetShort");
+        break;
+      case 6:
+        Get(&tvc::ITVCInStream::GetLong, 4, "GetLong");
+        break;
+      case 7:
+        Get(&tvc::ITVCInStream::GetDWORD, 4, "GetDWORD");
+        break;
+      case 8:
+        Get(&tvc::ITVCInStream::GetWORD, 2, "GetWORD");
+        break;
+      case 9:
+        Get(&tvc::ITVCInStream::GetDouble, 8, "GetDouble");
+        break;
+      case 10:
+        Get(&tvc::ITVCInStream::GetInt64, 8, "GetInt64");
+        break;
+      case 11:
+        Get(&tvc::ITVCInStream::GetUint64, 8, "GetUint64");
+        break;
+      case 12:
+        Get(&tvc::ITVCInStream::GetSizet, 8, "GetSizet");
+        break;
       case 13: {
         // Small blocks mostly; now and then one past the stack scratch.
         const std::size_t n = program.Below(4) == 0 ? 2040 + program.Below(64) : program.Byte();
         GetBlock(n);
         break;
       }
-      case 14: GetCounted(Counted::kString); break;
-      case 15: GetCounted(Counted::kStringPointer); break;
+      case 14:
+        GetCounted(Counted::kString);
+        break;
+      case 15:
+        GetCounted(Counted::kStringPointer);
+        break;
       case 16:
         if (ipc_) {
           ipc_->forward();
@@ -436,10 +476,18 @@ class Session {
           positionKnown_ = true;
         }
         break;
-      case 17: Feed(program.Byte()); break;
-      case 18: CopyQueue(); break;
-      case 19: GetCounted(Counted::kBits); break;
-      default: armNext_ = vxfuzz::AllocatorReplaced() ? 1 + program.Below(4) : 0; break;
+      case 17:
+        Feed(program.Byte());
+        break;
+      case 18:
+        CopyQueue();
+        break;
+      case 19:
+        GetCounted(Counted::kBits);
+        break;
+      default:
+        armNext_ = vxfuzz::AllocatorReplaced() ? 1 + program.Below(4) : 0;
+        break;
     }
   }
 
@@ -513,9 +561,9 @@ class Session {
   vx::CBinaryInputStream binaryStream_{static_cast<tvc::ITVCBinaryReader*>(nullptr)};
   tvc::ITVCInStream* stream_ = nullptr;
 
-  std::size_t available_ = 0;  // bytes on the channel so far
+  std::size_t available_ = 0;      // bytes on the channel so far
   std::size_t queueCapacity_ = 0;  // the queue's capacity by its growth rule
-  std::size_t position_ = 0;   // bytes consumed, by the harness's account
+  std::size_t position_ = 0;       // bytes consumed, by the harness's account
   bool positionKnown_ = true;
   long armNext_ = 0;
   long failAt_ = 0;

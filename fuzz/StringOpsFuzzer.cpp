@@ -49,7 +49,7 @@ namespace model = vxfuzz::model;
 
 constexpr std::size_t kSlots = 6;
 constexpr std::size_t kViews = 3;
-constexpr std::size_t kLongest = 5000;  // longest text an operation builds on purpose
+constexpr std::size_t kLongest = 5000;     // longest text an operation builds on purpose
 constexpr std::size_t kTrimAbove = 16384;  // longer texts (built by doubling) are cut back
 
 enum Counter { kInputs, kOperations, kInjected, kQueries };
@@ -64,13 +64,13 @@ bool Tracing() {
   return on;
 }
 
-#define TRACE(...)                          \
-  do {                                      \
-    if (Tracing()) {                        \
-      std::fprintf(stderr, __VA_ARGS__);    \
-      std::fputc('\n', stderr);             \
-    }                                       \
-  } while (false)
+#define TRACE(...)                    \
+ do {                                 \
+  if (Tracing()) {                    \
+   std::fprintf(stderr, __VA_ARGS__); \
+   std::fputc('\n', stderr);          \
+  }                                   \
+ } while (false)
 
 VXString::ECaseComp Mode(bool ignoreCase) {
   return static_cast<VXString::ECaseComp>(ignoreCase ? 1 : 0);
@@ -138,15 +138,16 @@ class Session {
   // A count of bytes to remove: within the text, past it, or NPOS.
   std::size_t RemoveCount(std::size_t len) {
     switch (in_.Below(4)) {
-      case 0: return vx::NPOS;
-      case 1: return len + in_.Below(4);
-      default: return in_.Below(len + 1);
+      case 0:
+        return vx::NPOS;
+      case 1:
+        return len + in_.Below(4);
+      default:
+        return in_.Below(len + 1);
     }
   }
 
-  std::size_t SizeArgument() {
-    return in_.Below(8) == 0 ? in_.Below(kLongest + 1) : in_.Below(40);
-  }
+  std::size_t SizeArgument() { return in_.Below(8) == 0 ? in_.Below(kLongest + 1) : in_.Below(40); }
 
   // A text owned by the harness; kept alive for the whole input, since the
   // library may be handed its pointer.
@@ -242,8 +243,8 @@ class Session {
         VXFUZZ_CHECK(false, "step %zu: a string operation threw: %s", step_, e.what());
       }
       if (!threw && failAt_ != 0) {
-        VXFUZZ_CHECK(!vxfuzz::FailureFired(),
-                     "step %zu: allocation failure %ld was swallowed", step_, failAt_);
+        VXFUZZ_CHECK(!vxfuzz::FailureFired(), "step %zu: allocation failure %ld was swallowed",
+                     step_, failAt_);
       }
     }
     if (threw) Tally().Add(kInjected, "allocation failures survived");
@@ -310,41 +311,46 @@ class Session {
       // Construction.
       case 0: {
         TRACE("%zu: slot %zu = VXString()", step_, i);
-        Construct(i, [](auto& made) { made.emplace(); }, ModelString());
+        Construct(
+            i, [](auto& made) { made.emplace(); }, ModelString());
         break;
       }
       case 1: {
         const Source src = Terminated(i);
         TRACE("%zu: slot %zu = VXString(const char*) of %zu", step_, i, src.count);
-        Construct(i, [&](auto& made) { made.emplace(src.pointer); },
-                  ModelString::FromBytes(*src.bytes));
+        Construct(
+            i, [&](auto& made) { made.emplace(src.pointer); }, ModelString::FromBytes(*src.bytes));
         break;
       }
       case 2: {
         const Source src = Counted(i, false);
         TRACE("%zu: slot %zu = VXString(const char*, %zu)", step_, i, src.count);
-        Construct(i, [&](auto& made) { made.emplace(src.pointer, src.count); },
-                  ModelString::FromBytes(*src.bytes));
+        Construct(
+            i, [&](auto& made) { made.emplace(src.pointer, src.count); },
+            ModelString::FromBytes(*src.bytes));
         break;
       }
       case 3: {
         const std::size_t n = SizeArgument();
         TRACE("%zu: slot %zu = VXString(size_t %zu)", step_, i, n);
-        Construct(i, [&](auto& made) { made.emplace(n); }, ModelString::WithRoom(n));
+        Construct(
+            i, [&](auto& made) { made.emplace(n); }, ModelString::WithRoom(n));
         break;
       }
       case 4: {
         const char c = Char(m.text());
         const std::size_t n = SizeArgument();
         TRACE("%zu: slot %zu = VXString(char %d, %zu)", step_, i, c, n);
-        Construct(i, [&](auto& made) { made.emplace(c, n); }, ModelString::Repeated(c, n));
+        Construct(
+            i, [&](auto& made) { made.emplace(c, n); }, ModelString::Repeated(c, n));
         break;
       }
       case 5: {
         const std::size_t j = Slot();
         TRACE("%zu: slot %zu = VXString(slot %zu)", step_, i, j);
         const VXString& source = lib_[j];
-        Construct(i, [&](auto& made) { made.emplace(source); }, ModelString(model_[j]), j);
+        Construct(
+            i, [&](auto& made) { made.emplace(source); }, ModelString(model_[j]), j);
         break;
       }
       case 6: {
@@ -355,8 +361,9 @@ class Session {
         const std::size_t count = null ? 0 : in_.Below(lenJ - start + 1);
         TRACE("%zu: slot %zu = VXString(slot %zu (%zu, %zu))", step_, i, j, start, count);
         const VXSubString view = static_cast<const VXString&>(lib_[j])(start, count);
-        Construct(i, [&](auto& made) { made.emplace(view); },
-                  ModelString::FromBytes(null ? std::string() : model_[j].text().substr(start, count)));
+        Construct(
+            i, [&](auto& made) { made.emplace(view); },
+            ModelString::FromBytes(null ? std::string() : model_[j].text().substr(start, count)));
         break;
       }
 
@@ -380,9 +387,8 @@ class Session {
       case 9: {
         const Source src = Terminated(i);
         TRACE("%zu: slot %zu = const char* of %zu", step_, i, src.count);
-        Splice(i, 0, len, src, [](VXString& t, std::size_t, std::size_t, const Source& x) {
-          t = x.pointer;
-        });
+        Splice(i, 0, len, src,
+               [](VXString& t, std::size_t, std::size_t, const Source& x) { t = x.pointer; });
         break;
       }
 
@@ -424,9 +430,8 @@ class Session {
             t.append(x.pointer);
           });
         } else {
-          Splice(i, len, 0, src, [](VXString& t, std::size_t, std::size_t, const Source& x) {
-            t += x.pointer;
-          });
+          Splice(i, len, 0, src,
+                 [](VXString& t, std::size_t, std::size_t, const Source& x) { t += x.pointer; });
         }
         break;
       }
@@ -450,9 +455,12 @@ class Session {
         Touch(i);
         const VXString& str = lib_[j];
         if (Library([&] {
-              if (form == 16) s.append(str);
-              else if (form == 17) s += str;
-              else s.append(str, n);
+              if (form == 16)
+                s.append(str);
+              else if (form == 17)
+                s += str;
+              else
+                s.append(str, n);
             })) {
           break;
         }
@@ -486,8 +494,10 @@ class Session {
         Touch(i);
         const VXString& str = lib_[j];
         if (Library([&] {
-              if (counted) s.prepend(str, n);
-              else s.prepend(str);
+              if (counted)
+                s.prepend(str, n);
+              else
+                s.prepend(str);
             })) {
           break;
         }
@@ -524,8 +534,10 @@ class Session {
         Touch(i);
         const VXString& str = lib_[j];
         if (Library([&] {
-              if (counted) s.insert(pos, str, n);
-              else s.insert(pos, str);
+              if (counted)
+                s.insert(pos, str, n);
+              else
+                s.insert(pos, str);
             })) {
           break;
         }
@@ -541,13 +553,11 @@ class Session {
         TRACE("%zu: slot %zu remove(%zu%s%zu)", step_, i, pos, counted ? ", " : " to ", n);
         Source none;
         if (counted) {
-          Splice(i, pos, n, none, [](VXString& t, std::size_t p, std::size_t k, const Source&) {
-            t.remove(p, k);
-          });
+          Splice(i, pos, n, none,
+                 [](VXString& t, std::size_t p, std::size_t k, const Source&) { t.remove(p, k); });
         } else {
-          Splice(i, pos, n, none, [](VXString& t, std::size_t p, std::size_t, const Source&) {
-            t.remove(p);
-          });
+          Splice(i, pos, n, none,
+                 [](VXString& t, std::size_t p, std::size_t, const Source&) { t.remove(p); });
         }
         break;
       }
@@ -583,13 +593,14 @@ class Session {
         Touch(i);
         const VXString& str = lib_[j];
         if (Library([&] {
-              if (counted) s.replace(pos, n, str, count);
-              else s.replace(pos, n, str);
+              if (counted)
+                s.replace(pos, n, str, count);
+              else
+                s.replace(pos, n, str);
             })) {
           break;
         }
-        const std::string bytes =
-            counted ? model_[j].text().substr(0, count) : model_[j].text();
+        const std::string bytes = counted ? model_[j].text().substr(0, count) : model_[j].text();
         m.Replace(pos, n, &bytes, aliases);
         break;
       }
@@ -604,9 +615,12 @@ class Session {
         TRACE("%zu: slot %zu append(char %d, %zu) form %u", step_, i, c, count, form);
         Touch(i);
         if (Library([&] {
-              if (form == 33) s.append(c, count);
-              else if (form == 34) s.append(c);
-              else s += c;
+              if (form == 33)
+                s.append(c, count);
+              else if (form == 34)
+                s.append(c);
+              else
+                s += c;
             })) {
           break;
         }
@@ -623,8 +637,8 @@ class Session {
         break;
       }
       case 37: {
-        const std::size_t n = in_.Bool() ? len + in_.Below(3) - std::min<std::size_t>(len, 1)
-                                         : SizeArgument();
+        const std::size_t n =
+            in_.Bool() ? len + in_.Below(3) - std::min<std::size_t>(len, 1) : SizeArgument();
         TRACE("%zu: slot %zu resize(%zu)", step_, i, n);
         Touch(i);
         if (Library([&] { s.resize(n); })) break;
@@ -637,13 +651,17 @@ class Session {
         TRACE("%zu: slot %zu %s", step_, i, lower ? "toLower" : "toUpper");
         Touch(i);
         if (Library([&] {
-              if (lower) s.toLower();
-              else s.toUpper();
+              if (lower)
+                s.toLower();
+              else
+                s.toUpper();
             })) {
           break;
         }
-        if (lower) m.ToLower();
-        else m.ToUpper();
+        if (lower)
+          m.ToLower();
+        else
+          m.ToUpper();
         break;
       }
 
@@ -763,8 +781,8 @@ class Session {
           const int c1 = cs.compareTo(o.data(), o.size(), Mode(ignore));
           const int c2 = cs.compareTo(terminatedOther, Mode(ignore));
           const int c3 = cs.compareTo(sj, Mode(ignore));
-          VXFUZZ_CHECK(model::Agrees(c1, counted), "step %zu: compareTo(p, n, mode) gave %d",
-                       step_, c1);
+          VXFUZZ_CHECK(model::Agrees(c1, counted), "step %zu: compareTo(p, n, mode) gave %d", step_,
+                       c1);
           VXFUZZ_CHECK(model::Agrees(c2, measured), "step %zu: compareTo(p, mode) gave %d", step_,
                        c2);
           VXFUZZ_CHECK(model::Agrees(c3, withString), "step %zu: compareTo(str, mode) gave %d",
@@ -794,8 +812,10 @@ class Session {
         const std::size_t count = null ? 0 : in_.Below(len - start + 1);
         TRACE("%zu: view %zu = slot %zu (%zu, %zu)", step_, v, i, start, count);
         Query([&] {
-          if (op % kOps == 48) views_[v].view.emplace(s(start, count));
-          else views_[v].view.emplace(static_cast<const VXString&>(s)(start, count));
+          if (op % kOps == 48)
+            views_[v].view.emplace(s(start, count));
+          else
+            views_[v].view.emplace(static_cast<const VXString&>(s)(start, count));
         });
         views_[v].slot = i;
         views_[v].start = null ? 0 : start;
@@ -812,8 +832,10 @@ class Session {
         const auto range = model::Strip(m.text(), type, c);
         Query([&] {
           const auto stripType = static_cast<VXString::EStripType>(type);
-          if (op % kOps == 50) views_[v].view.emplace(s.strip(stripType, c));
-          else views_[v].view.emplace(static_cast<const VXString&>(s).strip(stripType, c));
+          if (op % kOps == 50)
+            views_[v].view.emplace(s.strip(stripType, c));
+          else
+            views_[v].view.emplace(static_cast<const VXString&>(s).strip(stripType, c));
         });
         views_[v].slot = i;
         views_[v].start = range.first;
@@ -826,8 +848,8 @@ class Session {
         const std::size_t b = in_.Below(kViews);
         if (!views_[a].view || !views_[b].view) break;
         const std::string& text = PoolText();
-        TRACE("%zu: views %zu, %zu compared; slot %zu and a text against view %zu", step_, a, b,
-              i, a);
+        TRACE("%zu: views %zu, %zu compared; slot %zu and a text against view %zu", step_, a, b, i,
+              a);
         const std::string bytesA = ViewBytes(a);
         const bool viewsEqual = bytesA == ViewBytes(b);
         const bool stringEquals = m.text() == bytesA;
@@ -847,7 +869,8 @@ class Session {
         if (!views_[v].view) break;
         TRACE("%zu: slot %zu = VXString(view %zu)", step_, i, v);
         const VXSubString& view = *views_[v].view;
-        Construct(i, [&](auto& made) { made.emplace(view); }, ModelString::FromBytes(ViewBytes(v)));
+        Construct(
+            i, [&](auto& made) { made.emplace(view); }, ModelString::FromBytes(ViewBytes(v)));
         break;
       }
 
@@ -866,8 +889,8 @@ class Session {
         src.bytes = m.text().substr(offset, count);
         src.aliasesTarget = offset < len;
         const unsigned form = op % kOps;
-        TRACE("%zu: slot %zu self-edit form %u: offset %zu count %zu pos %zu n %zu", step_, i,
-              form, offset, count, pos, n);
+        TRACE("%zu: slot %zu self-edit form %u: offset %zu count %zu pos %zu n %zu", step_, i, form,
+              offset, count, pos, n);
         if (form == 54) {
           Splice(i, len, 0, src, [](VXString& t, std::size_t, std::size_t, const Source& x) {
             t.append(x.pointer, x.count);
@@ -911,7 +934,11 @@ class Session {
         // A copy made and dropped at once: the count goes up and down again.
         const std::size_t j = Slot();
         TRACE("%zu: slot %zu copied and the copy dropped", step_, j);
-        if (Library([&] { VXString copy(lib_[j]); (void)copy.length(); })) break;
+        if (Library([&] {
+              VXString copy(lib_[j]);
+              (void)copy.length();
+            }))
+          break;
         break;
       }
     }
@@ -961,8 +988,9 @@ class Session {
         view.view.reset();  // its string shrank under it; it may no longer be used
         continue;
       }
-      VXFUZZ_CHECK(view.view->length() == view.length, "step %zu: view %zu length %zu, expected %zu",
-                   step_, v, view.view->length(), view.length);
+      VXFUZZ_CHECK(view.view->length() == view.length,
+                   "step %zu: view %zu length %zu, expected %zu", step_, v, view.view->length(),
+                   view.length);
       if (view.isNull) {
         VXFUZZ_CHECK(view.view->data() != nullptr && view.view->data()[0] == '\0',
                      "step %zu: null view %zu must read as the empty text", step_, v);

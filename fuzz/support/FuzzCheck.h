@@ -12,15 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define VXFUZZ_CHECK(condition, ...)                                              \
-  do {                                                                            \
-    if (!(condition)) {                                                           \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n  ", __FILE__, __LINE__,     \
-                   #condition);                                                   \
-      std::fprintf(stderr, __VA_ARGS__);                                          \
-      std::fputc('\n', stderr);                                                   \
-      std::abort();                                                               \
-    }                                                                             \
-  } while (false)
+#define VXFUZZ_CHECK(condition, ...)                                                    \
+ do {                                                                                   \
+  if (!(condition)) {                                                                   \
+   std::fprintf(stderr, "%s:%d: check failed: %s\n  ", __FILE__, __LINE__, #condition); \
+   std::fprintf(stderr, __VA_ARGS__);                                                   \
+   std::fputc('\n', stderr);                                                            \
+   std::abort();                                                                        \
+  }                                                                                     \
+ } while (false)
 
 #endif  // VEXLO_FUZZ_SUPPORT_FUZZCHECK_H

@@ -61,8 +61,8 @@ inline std::size_t FindSequence(const std::string& text, const std::string& patt
   if (start > l || p > l - start) return kNpos;
   for (std::size_t i = start; p <= l - i; ++i) {
     std::size_t k = 0;
-    while (k < p && (ignoreCase ? Folded(text[i + k]) == Folded(pattern[k])
-                                : text[i + k] == pattern[k])) {
+    while (k < p &&
+           (ignoreCase ? Folded(text[i + k]) == Folded(pattern[k]) : text[i + k] == pattern[k])) {
       ++k;
     }
     if (k == p) return i == l ? kNpos : i;
@@ -106,7 +106,8 @@ inline bool Agrees(int actual, Comparison expected) {
 inline std::size_t Hash(const std::string& text) {
   std::uint64_t h = 0;
   for (char c : text) {
-    const auto v = static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(c)));
+    const auto v =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(c)));
     h ^= v + 0x9E3779B9u + (h << 6) + (h >> 2);
   }
   return static_cast<std::size_t>(h);

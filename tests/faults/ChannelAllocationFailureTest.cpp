@@ -25,8 +25,8 @@ namespace {
 using vxtest::ForEachAllocationFailure;
 using vxtest::TallyPoints;
 
-#define SKIP_WITHOUT_INJECTION()                                                 \
-  if (!vxtest::AllocationFailureInjectable()) GTEST_SKIP() << "no injection here"
+#define SKIP_WITHOUT_INJECTION() \
+ if (!vxtest::AllocationFailureInjectable()) GTEST_SKIP() << "no injection here"
 
 std::string Content(const vx::CMemWriter& w) {
   return std::string(reinterpret_cast<const char*>(w.GetData()), w.GetSize());
@@ -74,9 +74,9 @@ TEST(CMemWriterFaults, ConstructorsAndCopiesLeakNothing) {
   const std::string bytes = Pattern(50);
   EXPECT_GE(TallyPoints(ForEachAllocationFailure([] { vx::CMemWriter w; })), 1);
   EXPECT_GE(TallyPoints(ForEachAllocationFailure([] { vx::CMemWriter w(100); })), 1);
-  EXPECT_GE(TallyPoints(ForEachAllocationFailure(
-                [&] { vx::CMemWriter w(bytes.data(), bytes.size()); })),
-            1);
+  EXPECT_GE(
+      TallyPoints(ForEachAllocationFailure([&] { vx::CMemWriter w(bytes.data(), bytes.size()); })),
+      1);
   const vx::CMemWriter source(bytes.data(), bytes.size());
   EXPECT_GE(TallyPoints(ForEachAllocationFailure([&] {
               vx::CMemWriter copy(source);
@@ -124,14 +124,14 @@ TEST(PXIpcStreamBufFaults, FailedWriteChangesNothing) {
     const char* const storage = q.str();
     const size_t capacity = q.GetCapacity();
     const size_t waiting = q.out_waiting();
-    const int points = TallyPoints(ForEachAllocationFailure(
-        [&] { q.Write(more.data(), more.size()); },
-        [&] {
-          EXPECT_EQ(q.str(), storage);
-          EXPECT_EQ(Content(q, c.written), before);
-          EXPECT_EQ(q.GetCapacity(), capacity);
-          EXPECT_EQ(q.out_waiting(), waiting);
-        }));
+    const int points =
+        TallyPoints(ForEachAllocationFailure([&] { q.Write(more.data(), more.size()); },
+                                             [&] {
+                                               EXPECT_EQ(q.str(), storage);
+                                               EXPECT_EQ(Content(q, c.written), before);
+                                               EXPECT_EQ(q.GetCapacity(), capacity);
+                                               EXPECT_EQ(q.out_waiting(), waiting);
+                                             }));
     EXPECT_EQ(points, 1);
     EXPECT_EQ(Content(q, c.written + more.size()), before + more);
     EXPECT_EQ(q.out_waiting(), waiting + more.size());

@@ -40,9 +40,8 @@ class FileFaults : public testing::Test {
   void SetUp() override {
     if (!vxtest::AllocationFailureInjectable()) GTEST_SKIP() << "no injection here";
     static std::atomic<unsigned> counter{0};
-    dir_ = fs::temp_directory_path() /
-           ("vexlo-faults-" + std::to_string(std::random_device()()) + "-" +
-            std::to_string(counter.fetch_add(1)));
+    dir_ = fs::temp_directory_path() / ("vexlo-faults-" + std::to_string(std::random_device()()) +
+                                        "-" + std::to_string(counter.fetch_add(1)));
     fs::create_directories(dir_);
     std::ofstream(File("ten")) << "0123456789";
   }

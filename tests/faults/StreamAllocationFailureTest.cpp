@@ -48,7 +48,8 @@ std::vector<Put> Puts() {
       {"PutUint64", 8, [](tvc::ITVCOutStream& o) { o.PutUint64(std::uint64_t{1}); }},
       {"PutSizet", 8, [](tvc::ITVCOutStream& o) { o.PutSizet(size_t{2}); }},
       {"PutN", 5, [](tvc::ITVCOutStream& o) { o.PutN("12345", 5); }},
-      {"PutN large", block.size(), [](tvc::ITVCOutStream& o) { o.PutN(block.data(), block.size()); }},
+      {"PutN large", block.size(),
+       [](tvc::ITVCOutStream& o) { o.PutN(block.data(), block.size()); }},
   };
 }
 

@@ -38,11 +38,20 @@ TEST(StringFaults, WorkhorseMarkedSourcesAndSelfEditsFailCleanly) {
       [](VXString& s) { s.prepend(s); },
   };
   const std::function<void(VXString&, VXString&)> starts[] = {
-      [](VXString&, VXString&) {},                                     // without buffer
-      [](VXString& s, VXString&) { s = VXString(size_t{40}); s = "roomy"; },  // room to spare
-      [](VXString& s, VXString&) { s = "1234567"; },                   // full
-      [](VXString& s, VXString& other) { s = "shared"; other = s; },
-      [](VXString& s, VXString&) { s = "unshareable"; s[0] = 'U'; },  // marked
+      [](VXString&, VXString&) {},  // without buffer
+      [](VXString& s, VXString&) {
+        s = VXString(size_t{40});
+        s = "roomy";
+      },                                              // room to spare
+      [](VXString& s, VXString&) { s = "1234567"; },  // full
+      [](VXString& s, VXString& other) {
+        s = "shared";
+        other = s;
+      },
+      [](VXString& s, VXString&) {
+        s = "unshareable";
+        s[0] = 'U';
+      },  // marked
   };
   int points = 0;
   for (size_t start = 0; start < std::size(starts); ++start) {
@@ -55,13 +64,15 @@ TEST(StringFaults, WorkhorseMarkedSourcesAndSelfEditsFailCleanly) {
       const char* const data = s.data();
       const size_t capacity = s.capacity();
       const long count = Access::Count(s);
-      points += vxtest::ForEachAllocationFailure([&] { operations[i](s); }, [&] {
-        EXPECT_EQ(Text(s) + "|" + Text(other), text);
-        EXPECT_EQ(s.data(), data);
-        EXPECT_EQ(s.capacity(), capacity);
-        EXPECT_EQ(Access::Count(s), count);
-        EXPECT_EQ(Access::Count(marked), Access::Unshareable());
-      });
+      points += vxtest::ForEachAllocationFailure([&] { operations[i](s); },
+                                                 [&] {
+                                                   EXPECT_EQ(Text(s) + "|" + Text(other), text);
+                                                   EXPECT_EQ(s.data(), data);
+                                                   EXPECT_EQ(s.capacity(), capacity);
+                                                   EXPECT_EQ(Access::Count(s), count);
+                                                   EXPECT_EQ(Access::Count(marked),
+                                                             Access::Unshareable());
+                                                 });
       vxtest::ExpectWellFormed(s);
     }
   }

@@ -10,8 +10,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstddef>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <random>
@@ -134,7 +134,8 @@ TEST(StringSharingStress, CopyDetachAndDestroyAcrossThreads) {
     };
 
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) threads.emplace_back(worker, 1000u + static_cast<unsigned>(t));
+    for (int t = 0; t < kThreads; ++t)
+      threads.emplace_back(worker, 1000u + static_cast<unsigned>(t));
     for (auto& thread : threads) thread.join();
     exchange.Clear();
 
@@ -172,10 +173,10 @@ TEST(StringSharingStress, OneStringCopiedByManyThreadsAtOnce) {
       long n = 0;
       while (Clock::now() < stop) {
         for (int i = 0; i < 256; ++i, ++n) {
-          held.emplace_back(shared);      // raise the count
+          held.emplace_back(shared);                                          // raise the count
           if (held.size() > 32) held.erase(held.begin(), held.begin() + 16);  // lower it
           VXString assigned;
-          assigned = shared;              // raise and lower through assignment
+          assigned = shared;  // raise and lower through assignment
           if (assigned.data() != text) mismatches.fetch_add(1);
         }
       }
