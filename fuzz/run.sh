@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the libFuzzer targets of the preset `fuzz`, one after the other, each
+# for a bounded time, starting from its corpus in the repository.
+#
+# Usage: fuzz/run.sh [seconds-per-target] [target...]
+#        (default: 60 seconds; string_ops stream_input round_trip)
+#
+# The repository corpus is only read: new inputs go to build/fuzz/corpus/<t>,
+# crash inputs to build/fuzz/artifacts/<t>/. For every crash the replay
+# program prints the failed check. A summary line per target gives the
+# executions and the corpus size. Exits non-zero when any target crashed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds="${1:-60}"
+[ $# -gt 0 ] && shift
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(string_ops stream_input round_trip)
+
+build=build/fuzz
+if [ ! -x "$build/fuzz/vexlo_fuzz_${targets[0]}" ]; then
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz
+fi
+
+export ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
+
+status=0
+for t in "${targets[@]}"; do
+  work="$build/corpus/$t"
+  artifacts="$build/artifacts/$t"
+  log="$build/run-$t.log"
+  mkdir -p "$work" "$artifacts"
+  echo "--- $t: ${seconds}s"
+  # -close_fd_mask=2: the memory reader logs every underrun to stderr; the
+  # fuzzer's own report still reaches the log.
+  if "$build/fuzz/vexlo_fuzz_$t" "$work" "fuzz/corpus/$t" \
+      -max_total_time="$seconds" -max_len=8192 -timeout=20 -close_fd_mask=2 \
+      -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1; then
+    result=ok
+  else
+    result=CRASH
+    status=1
+    tail -n 40 "$log"
+    for a in "$artifacts"/*; do
+      [ -f "$a" ] || continue
+      echo "--- replaying $a"
+      "$build/fuzz/vexlo_fuzz_${t}_replay" "$a" 2>&1 | grep -v '^replaying' | tail -n 20 || true
+    done
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  corpus=$(find "$work" -type f | wc -l)
+  echo "$t: $result, ${runs:-?} executions in ${seconds}s, $corpus inputs in the working corpus"
+done
+exit $status
