@@ -67,10 +67,19 @@ TEST(VXStringThreads, HoldersOfOneRecordDetachAndLetGoAtOnce) {
         const VXString fromShared(common), fromMarked(marked);  // read by every worker at once
         if (fromShared.data() != common.data() || fromMarked.data() == marked.data()) ++mismatches;
         switch ((t + round) % 4) {
-          case 0: mine.append(" plus more"); break;
-          case 1: mine[0] = 'R'; mine = VXString(mine); break;  // a copy of a marked record
-          case 2: mine = VXString("unrelated"); break;
-          default: mine.toUpper(); break;
+          case 0:
+            mine.append(" plus more");
+            break;
+          case 1:
+            mine[0] = 'R';
+            mine = VXString(mine);
+            break;  // a copy of a marked record
+          case 2:
+            mine = VXString("unrelated");
+            break;
+          default:
+            mine.toUpper();
+            break;
         }
         results[t] = before + "|" + Text(mine);
         turnstile.Arrive();  // done with the slot
@@ -88,7 +97,8 @@ TEST(VXStringThreads, HoldersOfOneRecordDetachAndLetGoAtOnce) {
     std::string upper = text;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     for (int t = 0; t < kThreads; ++t) {
-      const std::string expected[] = {text + " plus more", "R" + text.substr(1), "unrelated", upper};
+      const std::string expected[] = {text + " plus more", "R" + text.substr(1), "unrelated",
+                                      upper};
       if (results[t] != text + "|" + expected[(t + round) % 4]) ++mismatches;
       if (results[t] != text + "|" + Text(slots[t])) ++mismatches;
     }

@@ -24,8 +24,7 @@ void CFileReader::Read(void* buffer, size_t count) {
   // An invalid reader does not consult the platform: on Windows the invalid
   // handle value doubles as the current process's pseudo-handle.
   DWORD read = 0;
-  if (!IsValid() ||
-      !ReadFile(file_->Get(), buffer, static_cast<DWORD>(count), &read, nullptr) ||
+  if (!IsValid() || !ReadFile(file_->Get(), buffer, static_cast<DWORD>(count), &read, nullptr) ||
       read != count) {
     throw tvc::TVCBufferUnderrunException();
   }

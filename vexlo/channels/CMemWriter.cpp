@@ -38,9 +38,7 @@ size_t WithTerminator(size_t size) {
 CMemWriter::CMemWriter() : buffer_(Allocate(1)), size_(0), capacity_(1) { buffer_[0] = 0; }
 
 CMemWriter::CMemWriter(size_t initialSize)
-    : buffer_(Allocate(WithTerminator(initialSize))),
-      size_(0),
-      capacity_(initialSize + 1) {
+    : buffer_(Allocate(WithTerminator(initialSize))), size_(0), capacity_(initialSize + 1) {
   buffer_[0] = 0;
 }
 

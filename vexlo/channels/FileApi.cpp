@@ -5,23 +5,21 @@
 
 #if !defined(_WIN32)
 
-#  include <fcntl.h>
-#  include <sys/stat.h>
-#  include <unistd.h>
+# include <fcntl.h>
+# include <sys/stat.h>
+# include <unistd.h>
 
-#  include <cerrno>
-#  include <cstddef>
-#  include <cstdint>
-#  include <limits>
+# include <cerrno>
+# include <cstddef>
+# include <cstdint>
+# include <limits>
 
 namespace vx {
 namespace fileapi {
 
 namespace {
 
-int Descriptor(HANDLE handle) {
-  return static_cast<int>(reinterpret_cast<std::intptr_t>(handle));
-}
+int Descriptor(HANDLE handle) { return static_cast<int>(reinterpret_cast<std::intptr_t>(handle)); }
 
 HANDLE Handle(int descriptor) {
   // NOLINTNEXTLINE(performance-no-int-to-ptr): the stand-in's handles are descriptors
@@ -124,8 +122,7 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,
   return result;
 }
 
-DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
-                     DWORD moveMethod) {
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod) {
   const int fd = Descriptor(file);
   if (::fcntl(fd, F_GETFD) == -1) return INVALID_SET_FILE_POINTER;  // errno is EBADF
 
@@ -155,8 +152,9 @@ DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
         static_cast<std::uint32_t>(distanceToMove));
   }
   // base is not negative, so only a positive distance can overflow the sum.
-  const std::int64_t limit =
-      distanceToMoveHigh == nullptr ? std::int64_t{0xFFFFFFFF} : std::numeric_limits<std::int64_t>::max();
+  const std::int64_t limit = distanceToMoveHigh == nullptr
+                                 ? std::int64_t{0xFFFFFFFF}
+                                 : std::numeric_limits<std::int64_t>::max();
   if (distance > 0 && base > limit - distance) {
     errno = EINVAL;
     return INVALID_SET_FILE_POINTER;

@@ -52,13 +52,13 @@
 
 #if defined(_WIN32)
 
-#  ifndef WIN32_LEAN_AND_MEAN
-#    define WIN32_LEAN_AND_MEAN
-#  endif
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
+# ifndef WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
+# endif
+# ifndef NOMINMAX
+#  define NOMINMAX
+# endif
+# include <windows.h>
 
 namespace vx {
 namespace fileapi {
@@ -71,7 +71,7 @@ using ::LONG;
 
 #else
 
-#  include <cstdint>
+# include <cstdint>
 
 namespace vx {
 namespace fileapi {
@@ -105,18 +105,17 @@ constexpr DWORD FILE_END = 2;
 
 constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
 
-inline const HANDLE INVALID_HANDLE_VALUE =
-    reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));  // NOLINT(performance-no-int-to-ptr): a handle value by definition
+// NOLINTNEXTLINE(performance-no-int-to-ptr): a handle value by definition
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
 HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                   void* securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+                   void* securityAttributes, DWORD creationDisposition, DWORD flagsAndAttributes,
+                   HANDLE templateFile);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
               void* overlapped);
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,
                DWORD* numberOfBytesWritten, void* overlapped);
-DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
-                     DWORD moveMethod);
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod);
 BOOL CloseHandle(HANDLE object);
 
 }  // namespace fileapi

@@ -6,8 +6,8 @@
 
 #include "vexlo/streams/CPortableOutputStream.h"
 #include "vexlo/streams/CScratchArea.h"
-#include "vexlo/streams/HexBlocks.h"
 #include "vexlo/streams/CStreamFormatException.h"
+#include "vexlo/streams/HexBlocks.h"
 #include "vexlo/streams/HostByteOrder.h"
 
 namespace vx {

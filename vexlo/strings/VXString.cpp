@@ -310,13 +310,15 @@ void VXString::resize(size_t n) {
 void VXString::toLower() {
   AboutToModify(0, false);
   char* const buffer = rep_->buffer;
-  for (size_t i = 0, len = rep_->length; i < len; ++i) buffer[i] = static_cast<char>(Lower(buffer[i]));
+  for (size_t i = 0, len = rep_->length; i < len; ++i)
+    buffer[i] = static_cast<char>(Lower(buffer[i]));
 }
 
 void VXString::toUpper() {
   AboutToModify(0, false);
   char* const buffer = rep_->buffer;
-  for (size_t i = 0, len = rep_->length; i < len; ++i) buffer[i] = static_cast<char>(Upper(buffer[i]));
+  for (size_t i = 0, len = rep_->length; i < len; ++i)
+    buffer[i] = static_cast<char>(Upper(buffer[i]));
 }
 
 // --- Search -----------------------------------------------------------------
@@ -482,7 +484,8 @@ size_t VXString::hash(const VXString& s) noexcept {
   const char* const text = s.data();
   for (size_t i = 0, len = s.length(); i < len; ++i) {
     // Each byte as a signed char, sign-extended: 0xFF adds 2^64 - 1.
-    const auto v = static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(text[i])));
+    const auto v =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(text[i])));
     h ^= v + 0x9E3779B9u + (h << 6) + (h >> 2);
   }
   return static_cast<size_t>(h);
