@@ -32,6 +32,13 @@ CBinaryInputStream::CBinaryInputStream(IReadWriteDevice* device) : CBinaryInputS
 // may have filled part of its buffer before it throws.
 void CBinaryInputStream::ReadType(PersistTypeUnion& u, size_t n) { reader->Read(u.bytes, n); }
 
+template <class Wire, class T>
+void CBinaryInputStream::GetAs(T& value) {
+  PersistTypeUnion u;
+  ReadType(u, sizeof(Wire));
+  value = static_cast<T>(ValueOf<Wire>(u));
+}
+
 void CBinaryInputStream::GetBool(bool& value) {
   PersistTypeUnion u;
   ReadType(u, 1);
@@ -46,77 +53,29 @@ void CBinaryInputStream::GetBool(bool& value) {
   value = byte == 1;
 }
 
-void CBinaryInputStream::GetChar(char& value) {
-  PersistTypeUnion u;
-  ReadType(u, 1);
-  value = ValueOf<char>(u);
-}
+void CBinaryInputStream::GetChar(char& value) { GetAs<char>(value); }
 
-void CBinaryInputStream::GetBYTE(unsigned char& value) {
-  PersistTypeUnion u;
-  ReadType(u, 1);
-  value = ValueOf<unsigned char>(u);
-}
+void CBinaryInputStream::GetBYTE(unsigned char& value) { GetAs<unsigned char>(value); }
 
-void CBinaryInputStream::GetInt(int& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<int>(u);
-}
+void CBinaryInputStream::GetInt(int& value) { GetAs<int>(value); }
 
-void CBinaryInputStream::GetUint(unsigned int& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<unsigned int>(u);
-}
+void CBinaryInputStream::GetUint(unsigned int& value) { GetAs<unsigned int>(value); }
 
-void CBinaryInputStream::GetShort(short& value) {
-  PersistTypeUnion u;
-  ReadType(u, 2);
-  value = ValueOf<short>(u);
-}
+void CBinaryInputStream::GetShort(short& value) { GetAs<short>(value); }
 
-void CBinaryInputStream::GetLong(long& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<std::int32_t>(u);
-}
+void CBinaryInputStream::GetLong(long& value) { GetAs<std::int32_t>(value); }
 
-void CBinaryInputStream::GetDWORD(unsigned long& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<std::uint32_t>(u);
-}
+void CBinaryInputStream::GetDWORD(unsigned long& value) { GetAs<std::uint32_t>(value); }
 
-void CBinaryInputStream::GetWORD(unsigned short& value) {
-  PersistTypeUnion u;
-  ReadType(u, 2);
-  value = ValueOf<unsigned short>(u);
-}
+void CBinaryInputStream::GetWORD(unsigned short& value) { GetAs<unsigned short>(value); }
 
-void CBinaryInputStream::GetDouble(double& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = ValueOf<double>(u);
-}
+void CBinaryInputStream::GetDouble(double& value) { GetAs<double>(value); }
 
-void CBinaryInputStream::GetInt64(std::int64_t& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = ValueOf<std::int64_t>(u);
-}
+void CBinaryInputStream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }
 
-void CBinaryInputStream::GetUint64(std::uint64_t& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = ValueOf<std::uint64_t>(u);
-}
+void CBinaryInputStream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }
 
-void CBinaryInputStream::GetSizet(size_t& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = static_cast<size_t>(ValueOf<std::uint64_t>(u));
-}
+void CBinaryInputStream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }
 
 void CBinaryInputStream::GetN(void* data, size_t count) {
   CScratchArea<unsigned char> scratch(count);

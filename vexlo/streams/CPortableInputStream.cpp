@@ -126,83 +126,42 @@ CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
 
 void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) { ReadHex(reader, u.bytes, n); }
 
+template <class Wire, class T>
+void CPortableInputStream::GetAs(T& value) {
+  PersistTypeUnion u;
+  ReadType(u, sizeof(Wire));
+  value = static_cast<T>(ValueOf<Wire>(u));
+}
+
 void CPortableInputStream::GetBool(bool& value) {
   char c = 0;
   GetChar(c);
   value = c == 'T';
 }
 
-void CPortableInputStream::GetChar(char& value) {
-  PersistTypeUnion u;
-  ReadType(u, 1);
-  value = ValueOf<char>(u);
-}
+void CPortableInputStream::GetChar(char& value) { GetAs<char>(value); }
 
-void CPortableInputStream::GetBYTE(unsigned char& value) {
-  PersistTypeUnion u;
-  ReadType(u, 1);
-  value = ValueOf<unsigned char>(u);
-}
+void CPortableInputStream::GetBYTE(unsigned char& value) { GetAs<unsigned char>(value); }
 
-void CPortableInputStream::GetInt(int& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<int>(u);
-}
+void CPortableInputStream::GetInt(int& value) { GetAs<int>(value); }
 
-void CPortableInputStream::GetUint(unsigned int& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<unsigned int>(u);
-}
+void CPortableInputStream::GetUint(unsigned int& value) { GetAs<unsigned int>(value); }
 
-void CPortableInputStream::GetShort(short& value) {
-  PersistTypeUnion u;
-  ReadType(u, 2);
-  value = ValueOf<short>(u);
-}
+void CPortableInputStream::GetShort(short& value) { GetAs<short>(value); }
 
-void CPortableInputStream::GetLong(long& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<std::int32_t>(u);
-}
+void CPortableInputStream::GetLong(long& value) { GetAs<std::int32_t>(value); }
 
-void CPortableInputStream::GetDWORD(unsigned long& value) {
-  PersistTypeUnion u;
-  ReadType(u, 4);
-  value = ValueOf<std::uint32_t>(u);
-}
+void CPortableInputStream::GetDWORD(unsigned long& value) { GetAs<std::uint32_t>(value); }
 
-void CPortableInputStream::GetWORD(unsigned short& value) {
-  PersistTypeUnion u;
-  ReadType(u, 2);
-  value = ValueOf<unsigned short>(u);
-}
+void CPortableInputStream::GetWORD(unsigned short& value) { GetAs<unsigned short>(value); }
 
-void CPortableInputStream::GetDouble(double& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = ValueOf<double>(u);
-}
+void CPortableInputStream::GetDouble(double& value) { GetAs<double>(value); }
 
-void CPortableInputStream::GetInt64(std::int64_t& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = ValueOf<std::int64_t>(u);
-}
+void CPortableInputStream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }
 
-void CPortableInputStream::GetUint64(std::uint64_t& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = ValueOf<std::uint64_t>(u);
-}
+void CPortableInputStream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }
 
-void CPortableInputStream::GetSizet(size_t& value) {
-  PersistTypeUnion u;
-  ReadType(u, 8);
-  value = static_cast<size_t>(ValueOf<std::uint64_t>(u));
-}
+void CPortableInputStream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }
 
 void CPortableInputStream::GetN(void* data, size_t count) {
   ReadHex(reader, static_cast<unsigned char*>(data), count);
