@@ -3,89 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
+#include <cstdio>
 #include <new>
-
-#if defined(__has_feature)
-# if __has_feature(thread_sanitizer)
-#  define VXTEST_TSAN 1
-# endif
-#endif
-#if defined(__SANITIZE_THREAD__)
-# define VXTEST_TSAN 1
-#endif
-
-// ThreadSanitizer's runtime defines the global allocation functions in the
-// program itself, so they cannot be replaced there; its builds run the
-// concurrency tests, not the exception-safety ones.
-#if defined(_WIN32) || defined(VXTEST_TSAN)
-# define VXTEST_INJECTABLE 0
-#else
-# define VXTEST_INJECTABLE 1
-#endif
 
 namespace {
 
-std::atomic<long> g_live{0};
-thread_local long t_countdown = 0;
-thread_local bool t_fired = false;
+std::atomic<long> g_points{0};
 
-[[maybe_unused]] void* Allocate(std::size_t size) {
-  if (t_countdown > 0 && --t_countdown == 0) {
-    t_fired = true;
-    throw std::bad_alloc();
+class PointsReport : public testing::Environment {
+ public:
+  void TearDown() override {
+    if (g_points > 0)
+      std::printf("[faults] allocation-failure points checked: %ld\n", g_points.load());
   }
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  g_live.fetch_add(1, std::memory_order_relaxed);
-  return p;
-}
+};
 
-[[maybe_unused]] void Free(void* p) noexcept {
-  if (p == nullptr) return;
-  g_live.fetch_sub(1, std::memory_order_relaxed);
-  std::free(p);
-}
+// Registered before main() runs the tests; GoogleTest owns and deletes it.
+[[maybe_unused]] testing::Environment* const g_report =
+    testing::AddGlobalTestEnvironment(new PointsReport);
 
 }  // namespace
 
-#if VXTEST_INJECTABLE
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void operator delete(void* p) noexcept { Free(p); }
-void operator delete[](void* p) noexcept { Free(p); }
-void operator delete(void* p, std::size_t) noexcept { Free(p); }
-void operator delete[](void* p, std::size_t) noexcept { Free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }
-#endif
-
 namespace vxtest {
-
-long LiveAllocations() { return g_live.load(std::memory_order_relaxed); }
-
-void FailAllocationAfter(long n) {
-  t_countdown = n;
-  t_fired = false;
-}
-
-bool AllocationFailureFired() { return t_fired; }
-
-bool AllocationFailureInjectable() { return VXTEST_INJECTABLE != 0; }
 
 int ForEachAllocationFailure(const std::function<void()>& operation,
                              const std::function<void()>& checkUnchanged) {
@@ -109,6 +48,7 @@ int ForEachAllocationFailure(const std::function<void()>& operation,
       }
     }
     if (!failed) return k - 1;
+    g_points.fetch_add(1);
     if (checkUnchanged) checkUnchanged();
     EXPECT_EQ(LiveAllocations(), before) << "leak after allocation failure " << k;
   }

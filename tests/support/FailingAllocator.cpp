@@ -1,0 +1,96 @@
+#include "support/FailingAllocator.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#if defined(__has_feature)
+# if __has_feature(thread_sanitizer)
+#  define VXTEST_TSAN 1
+# endif
+#endif
+#if defined(__SANITIZE_THREAD__)
+# define VXTEST_TSAN 1
+#endif
+
+// ThreadSanitizer's runtime defines the global allocation functions in the
+// program itself, so they cannot be replaced there; its builds run the
+// concurrency tests, not the exception-safety ones.
+#if defined(_WIN32) || defined(VXTEST_TSAN)
+# define VXTEST_INJECTABLE 0
+#else
+# define VXTEST_INJECTABLE 1
+#endif
+
+namespace {
+
+std::atomic<long> g_live{0};
+std::atomic<long> g_refused{0};
+std::atomic<std::size_t> g_largest{0};
+thread_local long t_countdown = 0;
+thread_local bool t_fired = false;
+
+[[maybe_unused]] void* Allocate(std::size_t size) {
+  if (t_countdown > 0 && --t_countdown == 0) {
+    t_fired = true;
+    throw std::bad_alloc();
+  }
+  const std::size_t largest = g_largest.load(std::memory_order_relaxed);
+  if (largest != 0 && size > largest) {
+    g_refused.fetch_add(1, std::memory_order_relaxed);
+    throw std::bad_alloc();
+  }
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (p == nullptr) throw std::bad_alloc();
+  g_live.fetch_add(1, std::memory_order_relaxed);
+  return p;
+}
+
+[[maybe_unused]] void* AllocateOrNull(std::size_t size) noexcept {
+  try {
+    return Allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+[[maybe_unused]] void Free(void* p) noexcept {
+  if (p == nullptr) return;
+  g_live.fetch_sub(1, std::memory_order_relaxed);
+  std::free(p);
+}
+
+}  // namespace
+
+#if VXTEST_INJECTABLE
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return AllocateOrNull(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return AllocateOrNull(size);
+}
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t) noexcept { Free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }
+#endif
+
+namespace vxtest {
+
+bool AllocationFailureInjectable() { return VXTEST_INJECTABLE != 0; }
+long LiveAllocations() { return g_live.load(std::memory_order_relaxed); }
+long RefusedAllocations() { return g_refused.load(std::memory_order_relaxed); }
+void SetLargestAllocation(std::size_t bytes) { g_largest.store(bytes, std::memory_order_relaxed); }
+
+void FailAllocationAfter(long n) {
+  t_countdown = n;
+  t_fired = false;
+}
+
+bool AllocationFailureFired() { return t_fired; }
+
+}  // namespace vxtest
