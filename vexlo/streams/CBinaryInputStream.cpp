@@ -9,17 +9,6 @@
 
 namespace vx {
 
-namespace {
-
-template <class T>
-T ValueOf(const PersistTypeUnion& u) {
-  T value;
-  std::memcpy(&value, u.bytes, sizeof value);
-  return value;
-}
-
-}  // namespace
-
 CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader) : reader(&reader) {}
 
 CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
@@ -36,7 +25,7 @@ template <class Wire, class T>
 void CBinaryInputStream::GetAs(T& value) {
   PersistTypeUnion u;
   ReadType(u, sizeof(Wire));
-  value = static_cast<T>(ValueOf<Wire>(u));
+  value = static_cast<T>(u.As<Wire>());
 }
 
 void CBinaryInputStream::GetBool(bool& value) {

@@ -108,13 +108,6 @@ void ReadHex(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n
   if (n != 0) std::memcpy(destination, text, n);
 }
 
-template <class T>
-T ValueOf(const PersistTypeUnion& u) {
-  T value;
-  std::memcpy(&value, u.bytes, sizeof value);
-  return value;
-}
-
 }  // namespace
 
 CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
@@ -130,7 +123,7 @@ template <class Wire, class T>
 void CPortableInputStream::GetAs(T& value) {
   PersistTypeUnion u;
   ReadType(u, sizeof(Wire));
-  value = static_cast<T>(ValueOf<Wire>(u));
+  value = static_cast<T>(u.As<Wire>());
 }
 
 void CPortableInputStream::GetBool(bool& value) {

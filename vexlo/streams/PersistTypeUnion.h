@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace vx {
 
@@ -19,7 +20,7 @@ namespace vx {
 ///
 ///     vx::PersistTypeUnion u;
 ///     ReadType(u, 4);                                  // fills u.bytes[0..3]
-///     std::int32_t v; std::memcpy(&v, u.bytes, 4);
+///     std::int32_t v = u.As<std::int32_t>();
 ///
 /// `long` and `unsigned long` are 32-bit values in the stream formats, so
 /// their members are the fixed-width 32-bit types.
@@ -38,6 +39,14 @@ union PersistTypeUnion {
   std::int64_t int64Value;    ///< A 64-bit signed integer.
   std::uint64_t uint64Value;  ///< A 64-bit unsigned integer.
   std::uint64_t sizetValue;   ///< A size, carried as 64 bits.
+
+  /// The value of type `T` held in the first `sizeof(T)` elements of `bytes`.
+  template <class T>
+  T As() const {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+  }
 };
 
 static_assert(sizeof(PersistTypeUnion) == 8, "the widest value is 8 bytes");
