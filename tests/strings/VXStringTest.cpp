@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "support/AllocationFailure.h"
+#include "support/Platform.h"
 
 struct vx::detail::VXStringTestAccess {
   static long Count(const VXString& s) { return s.rep_->refCount.load(); }
@@ -149,13 +150,12 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
 // Caller errors: debug builds assert; release builds clamp the position to
 // the text and the count to the source.
 TEST(VXStringEdit, PositionsAndCountsBeyondTheirRange) {
+  if (vxtest::RunningUnderWine()) GTEST_SKIP() << "death tests are unreliable under Wine";
   VXString s("abc");
+  EXPECT_DEBUG_DEATH(s.insert(10, "x"), "position beyond the text");
+  EXPECT_DEBUG_DEATH(s.insert(1, VXString("yz"), 9), "count beyond the source");
 #ifdef NDEBUG
-  s.insert(10, "x").prepend(VXString("yz"), 5).insert(1, VXString("yz"), 9).remove(40);
-  EXPECT_EQ(Text(s), "yyzzabcx");
-#elif !defined(_WIN32)  // Wine has been seen to lose a death test's child output
-  EXPECT_DEATH(s.insert(10, "x"), "position beyond the text");
-  EXPECT_DEATH(s.insert(1, VXString("yz"), 9), "count beyond the source");
+  EXPECT_EQ(Text(s), "ayzbcx");
 #endif
 }
 
