@@ -1,0 +1,196 @@
+// VXString and VXSubString: the record (capacity, terminator, sharing, the
+// unshareable mark), every change of the text from every kind of start and
+// with each of its allocations failing in turn, the documented corners of
+// search, comparison and views, and the choices for caller errors.
+#include "vexlo/strings/VXString.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+
+#include "support/AllocationFailure.h"
+#include "support/Platform.h"
+
+struct vx::detail::VXStringTestAccess {
+  static long Count(const VXString& s) { return s.rep_->refCount.load(); }
+};
+
+namespace {
+
+using vx::NPOS;
+using vx::VXString;
+using Access = vx::detail::VXStringTestAccess;
+const long kMark = -2147483647L - 1;  // the count of a record marked unshareable
+
+std::string Text(const VXString& s) { return std::string(s.data(), s.length()); }
+
+// Without buffer: length 0 and the shared empty text. With one: a multiple of
+// 8 above the length. Either way a NUL behind the text.
+bool WellFormed(const VXString& s) {
+  return (s.capacity() == 0) == (s.data() == VXString().data()) && s.capacity() % 8 == 0 &&
+         (s.capacity() == 0 ? s.length() == 0 : s.length() < s.capacity()) &&
+         s.data()[s.length()] == 0;
+}
+
+// A fresh record gets room for the text and its NUL, rounded up to 8, and so
+// does a detached copy or a splicing edit that does not fit (for the longer of
+// the old and new text); growth in place takes at least half as much again.
+// Copies share the record, unless a writable index has marked it: then they
+// copy the bytes, so that writes through the reference reach one string only.
+TEST(VXString, CapacitySharingAndTheUnshareableMark) {
+  EXPECT_EQ(NPOS, 18446744073709551615ull);
+  const auto expect = [](const VXString& s, const std::string& text, size_t capacity) {
+    EXPECT_TRUE(Text(s) == text && s.capacity() == capacity && WellFormed(s))
+        << text << ", " << capacity;
+  };
+  // clang-format off
+  expect(VXString(), "", 0); expect(VXString(""), "", 8); expect(VXString(size_t{7}), "", 8);
+  expect(VXString(size_t{8}), "", 16); expect(VXString('x', 15), std::string(15, 'x'), 16);
+  expect(VXString("a\0b", 3), std::string("a\0b", 3), 8); expect(VXString(nullptr, 0), "", 8);
+  expect(VXString(static_cast<const char*>(nullptr)), "", 8);  // taken as ""
+  expect(VXString('x', 23).append("x"), std::string(24, 'x'), 32);
+  expect(VXString('x', 23).append('x'), std::string(24, 'x'), 40);
+  // clang-format on
+  VXString roomy(size_t{40});
+  const char* const text = roomy.data();
+  roomy.append('a', 20).replace(1, 3, "XY").remove(2, 1).insert(0, "12").append("!").resize(20);
+  EXPECT_TRUE(roomy.data() == text && roomy.capacity() == 48) << "edited in place";
+  EXPECT_EQ(VXString(roomy).data(), text) << "a copy shares the record";
+  expect(VXString(roomy).append('b'), Text(roomy) + "b", 24);
+  expect(VXString(roomy) = "x", "x", 24);
+  const std::string before = Text(roomy);
+  char& first = roomy[0];
+  const VXString copy(roomy);
+  first = '#';
+  expect(copy, before, 24);
+  EXPECT_TRUE(roomy.data() == text && roomy[0] == '#') << "the only holder marks in place";
+}
+
+// The starts of a change: no buffer; "abcdefg" with room to spare, in a full
+// buffer, shared with `other`, or with room and marked by a writable index.
+void Start(int state, VXString& s, VXString& other) {
+  if (state == 1 || state == 4) s = VXString(size_t{40});
+  if (state != 0) s = "abcdefg";
+  if (state == 3) other = s;
+  if (state == 4) s[0] = 'a';
+}
+
+struct Change {
+  const char* call;
+  std::function<void(VXString&)> apply;
+  std::string after;  // from "abcdefg"
+  long count = 1;     // the string's count afterwards; 0: as before
+};
+
+// Each change from each start: its text, and a well-formed record that no
+// other holder sees changed. With an allocation failing, the string keeps its
+// record, text, capacity and count, every other holder stays as it was, and
+// nothing leaks; afterwards every record has been freed by its last holder.
+TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
+  const VXString src("XYZ");
+  VXString marked("marked");
+  marked[0] = 'm';
+  // `h` is the middle of the text: 3 of "abcdefg", 0 without buffer.
+  // clang-format off
+#define EDIT(call, after) \
+  {#call, [&](VXString& s) { [[maybe_unused]] const size_t h = s.length() / 2; s.call; }, after}
+#define KEEP(statement, after, count) \
+  {#statement, [&]([[maybe_unused]] VXString& s) { statement; }, after, count}
+  const Change changes[] = {
+      EDIT(remove(h), "abc"), EDIT(remove(h, 2), "abcfg"), EDIT(remove(h, NPOS), "abc"),
+      EDIT(replace(h, 3, "XY"), "abcXYg"), EDIT(replace(h, 2, s), "abcabcdefgfg"),
+      EDIT(replace(0, 1, "J\0!", 3), std::string("J\0!bcdefg", 9)), EDIT(append("XY"), "abcdefgXY"),
+      EDIT(replace(0, 0, src, 99), "XYZabcdefg"), EDIT(insert(0, "ab"), "ababcdefg"),
+      EDIT(insert(h, "XYZ", 2), "abcXYdefg"), EDIT(insert(h, s), "abcabcdefgdefg"),
+      EDIT(insert(0, src, 2), "XYabcdefg"), EDIT(prepend("XY"), "XYabcdefg"), EDIT(resize(1), "a"),
+      EDIT(prepend(s.data() + h, h * 2 / 3), "deabcdefg"), EDIT(prepend(src), "XYZabcdefg"),
+      EDIT(prepend(src, 2), "XYabcdefg"), EDIT(append(nullptr, 5), "abcdefg"),
+      EDIT(append(s), "abcdefgabcdefg"), EDIT(append(src, 99), "abcdefgXYZ"),
+      EDIT(operator=(marked), "marked"), EDIT(operator=("x"), "x"), EDIT(operator=('q'), "q"),
+      EDIT(operator=(static_cast<const char*>(nullptr)), ""), EDIT(append('x', 3), "abcdefgxxx"),
+      EDIT(operator+=('y'), "abcdefgy"), EDIT(prepend('-', 2), "--abcdefg"),
+      EDIT(resize(9), "abcdefg  "), EDIT(toUpper(), "ABCDEFG"), EDIT(toLower(), "abcdefg"),
+      EDIT(operator=("aZ@[`{\x80\xe1\xff").toUpper(), "AZ@[`{\x80\xe1\xff"),
+      EDIT(operator=("Az@[`{\x80\xc1\xff").toLower(), "az@[`{\x80\xc1\xff"),
+      KEEP(VXString t, "abcdefg", 0), KEEP(VXString t(s.data()), "abcdefg", 0),
+      KEEP(VXString t(s.data(), s.length()), "abcdefg", 0), KEEP(VXString t(s), "abcdefg", 0),
+      KEEP(VXString t(s.length()), "abcdefg", 0), KEEP(VXString t('x', s.length()), "abcdefg", 0),
+      KEEP(VXString t(s(0, s.length())), "abcdefg", 0), KEEP(VXString t(s.view()), "abcdefg", 0),
+      KEEP(s.resize(s.length()), "abcdefg", 0), KEEP(s = src, "XYZ", 2),
+      KEEP(s = static_cast<const VXString&>(s), "abcdefg", 0),
+      KEEP(s[0] = s.isNull() ? '\0' : 'W', "Wbcdefg", kMark),
+      KEEP(s(0) = s.isNull() ? '\0' : 'V', "Vbcdefg", kMark)};
+  // clang-format on
+  for (const Change& change : changes) {
+    for (int state = 0; state < 5; ++state) {
+      SCOPED_TRACE(std::string(change.call) + " from start " + std::to_string(state));
+      const long live = vxtest::LiveAllocations();
+      {
+        VXString s, other;
+        Start(state, s, other);
+        const auto holders = [&] {
+          return std::make_tuple(Text(s), Text(other), static_cast<const void*>(s.data()),
+                                 s.capacity(), Access::Count(s), Access::Count(marked));
+        };
+        const auto before = holders();
+        vxtest::ForEachAllocationFailure([&] { change.apply(s); },
+                                         [&] { EXPECT_EQ(holders(), before); });
+        EXPECT_TRUE(state == 0 || Text(s) == change.after) << Text(s);
+        EXPECT_EQ(Access::Count(s), change.count != 0 ? change.count : std::get<4>(before));
+        EXPECT_TRUE(WellFormed(s) && (change.count == 0 || s.capacity() != 0));
+        EXPECT_EQ(Text(other), state == 3 ? "abcdefg" : "") << "the other holder";
+      }
+      EXPECT_EQ(vxtest::LiveAllocations(), live) << "the last holder frees the record";
+    }
+  }
+}
+
+// Caller errors: debug builds assert; release builds clamp the position to
+// the text and the count to the source.
+TEST(VXStringEdit, PositionsAndCountsBeyondTheirRange) {
+  if (vxtest::RunningUnderWine()) GTEST_SKIP() << "death tests are unreliable under Wine";
+  VXString s("abc");
+  EXPECT_DEBUG_DEATH(s.insert(10, "x"), "position beyond the text");
+  EXPECT_DEBUG_DEATH(s.insert(1, VXString("yz"), 9), "count beyond the source");
+#ifdef NDEBUG
+  EXPECT_EQ(Text(s), "ayzbcx");
+#endif
+}
+
+// The documented corners and choices of search, comparison and the byte hash
+// (on 'hello' and the bytes 61 00 62; from 256 bytes on, ignoring case takes
+// the folding table and the block scans), and of views: a view reads its
+// string as it is now and compares bytes only; a string made from it owns a
+// copy.
+TEST(VXStringRead, SearchComparisonHashAndViews) {
+  VXString hello("hello");
+  const VXString nul("a\0b", 3), big((std::string(290, 'a') + "aB_").c_str()), xs("xxxx");
+  const auto kIgnore = VXString::IgnoreCase;
+  // clang-format off
+  EXPECT_EQ(hello.index('o', 99), NPOS); EXPECT_EQ(hello.first(nullptr), NPOS);
+  EXPECT_EQ(hello.first("ol"), 2u); EXPECT_EQ(nul.first("x\0", 2), 1u);
+  EXPECT_EQ(hello.index("", 5), NPOS); EXPECT_EQ(hello.index("", NPOS), NPOS);
+  EXPECT_EQ(hello.index("LL", 0, kIgnore), 2u); EXPECT_EQ(hello.index(VXString("lox"), 2, 0), 3u);
+  EXPECT_EQ(big.index("AB_", 0, kIgnore), 290u); EXPECT_EQ(nul.index("\0b", 2, 0), 1u);
+  EXPECT_EQ(VXString("_").compareTo("a", kIgnore), 30); EXPECT_EQ(VXString().compareTo(nullptr), 0);
+  EXPECT_EQ(VXString("\x80").compareTo("A", kIgnore), -193); EXPECT_EQ(hello.compareTo("hell"), 1);
+  EXPECT_EQ(big.compareTo((std::string(291, 'A') + "Ba").c_str(), kIgnore), 30);
+  EXPECT_EQ(VXString("\xff").hash(), 0x9E3779B8u); EXPECT_EQ(hello.hash(), 0xA3B7D4331BDE1Au);
+  EXPECT_EQ(xs.strip(VXString::Leading, 'x').start(), 4u);
+  EXPECT_EQ(xs.strip(VXString::Trailing, 'x').start(), 0u);
+  // clang-format on
+  EXPECT_TRUE(VXString("") == nullptr && nul == VXString("a\0b", 3) && !(nul == nul.data()));
+  EXPECT_TRUE(VXString("  ab  ").strip(VXString::Both, ' ') == "ab" &&
+              VXString("\0a\0", 3).strip(VXString::Both, '\0') == "a");
+  const vx::VXSubString ell = hello(1, 3), null = hello(NPOS, 0);
+  EXPECT_TRUE(*null.data() == 0 && null == VXString() && "" == null && null == hello(3, 0));
+  const VXString fromNull(null), five(hello(0, 5));
+  EXPECT_TRUE(fromNull.isNull() && fromNull.capacity() == 8 && five.capacity() == 8);
+  hello = "HELLO";
+  EXPECT_TRUE(ell == "ELL" && five == "hello") << "the view reads the new bytes, the string not";
+  EXPECT_EQ(VXString(VXString("a\0b\0", 4)(1, 3)).view(), std::string_view("\0b\0", 3));
+}
+
+}  // namespace
