@@ -1,10 +1,10 @@
-// Both stream formats run over one script of every put and its get: the
-// Writes and count of each put, the value read back, and what a short,
-// malformed or failing channel or a failed allocation leaves behind.
+// Both stream formats run one script: PutAll makes every put, Wire lists the
+// bytes of each of its Writes, and GetAll reads every value back. The script
+// runs whole, with each call of the channel failing in turn, with the channel
+// short or malformed, and with each allocation failing.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 #include "support/AllocationFailure.h"
 #include "vexlo/channels/CMemWriter.h"
@@ -20,9 +20,7 @@
 using Out = tvc::ITVCOutStream;
 using In = tvc::ITVCInStream;
 using Calls = std::vector<std::string>;
-struct ChannelFault : std::exception {
-  const char* what() const noexcept override { return "channel fault"; }
-};
+using ChannelFault = std::range_error;  // thrown by the test channel alone
 const std::string kUnderrun = tvc::TVCBufferUnderrunException().what();
 
 // Writes append to `text` and `calls`, reads consume `text` from `pos`. Its
@@ -31,11 +29,11 @@ const std::string kUnderrun = tvc::TVCBufferUnderrunException().what();
 struct Channel : tvc::ITVCBinaryWriter, tvc::ITVCBinaryReader {
   explicit Channel(std::string t = {}, size_t k = 0) : text(std::move(t)), failOn(k) {}
   void Write(const void* p, size_t n) override {
-    if (++count == failOn) throw ChannelFault();
+    if (++count == failOn) throw ChannelFault("channel fault");
     calls.emplace_back(static_cast<const char*>(p), n), text += calls.back();
   }
   void Read(void* p, size_t n) override {
-    if (++count == failOn) throw ChannelFault();
+    if (++count == failOn) throw ChannelFault("channel fault");
     if (n > text.size() - pos) std::memset(p, 0xEE, n), throw tvc::TVCBufferUnderrunException();
     pos += text.copy(static_cast<char*>(p), n, pos);
   }
@@ -45,6 +43,23 @@ struct Channel : tvc::ITVCBinaryWriter, tvc::ITVCBinaryReader {
 };
 
 std::string operator""_b(const char* s, size_t n) { return std::string(s, n); }
+// What a get's target shows: a value's bytes, a text, a bit vector's bits.
+template <class T>
+std::string Shown(const T& v) {
+  return std::string(reinterpret_cast<const char*>(&v), sizeof v);
+}
+std::string Shown(const std::string& s) { return s; }
+std::string Shown(const vx::VXString& s) { return std::string(s.view()); }
+vx::VXString kKept("kept");
+std::string Shown(vx::VXString* s) {  // deletes the string that `in >> s` made
+  const std::unique_ptr<vx::VXString> made(s != &kKept ? s : nullptr);
+  return Shown(*s);
+}
+std::string Shown(const vx::CBitVector& v) {
+  std::string bits;
+  for (size_t i = 0; i < v.Size(); ++i) bits += v.Test(i) ? '1' : '0';
+  return bits;
+}
 std::string Join(const Calls& calls, size_t n = SIZE_MAX) {  // the first n calls
   std::string all;
   for (size_t i = 0; i < calls.size() && i < n; ++i) all += calls[i];
@@ -66,111 +81,78 @@ vx::CBitVector BitsOf(const std::string& pattern) {  // "101": bits 0 and 2 set
   for (size_t i = 0; i < pattern.size(); ++i) v.Set(i, pattern[i] == '1');
   return v;
 }
+std::string Sample(size_t n) {  // every byte value, in no simple order
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 7 + i / 256);
+  return s;
+}
+const size_t kBlocks[] = {0, 55, 2048, 2049, 4097};  // each side of a scratch limit
 
-// What a get's target shows: a value's bytes, a text, a vector's bits.
-template <class T>
-std::string Shown(const T& v) {
-  return std::string(reinterpret_cast<const char*>(&v), sizeof v);
+void PutAll(Out& o) {  // allocates nothing of its own once it has run
+  static const vx::VXString nul("a\0b", 3), none, s4096(std::string_view(Sample(4096))),
+      s4097(std::string_view(Sample(4097)));
+  static const vx::CBitVector bits = BitsOf("1010000001"), empty;
+  static const std::string blocks = Sample(4097);
+  o.PutBool(true), o.PutBool(false), o.PutChar('A'), o.PutBYTE(0xA5), o.PutShort(-2);
+  o.PutWORD(0x1234), o.PutInt(1000), o.PutUint(3000000000u), o.PutLong(-100),
+      o.PutDWORD(0x87654321);
+  o.PutDouble(-2.5), o.PutDouble(-0.0), o.PutInt64(-2), o.PutUint64(0x0102030405060708),
+      o.PutSizet(300);
+  o << nul << "abc" << none, vx::PutLPCSTR(o, "abcdef", 2) << s4096 << s4097 << bits << empty;
+  for (size_t k : kBlocks) o.PutN(k ? blocks.data() : nullptr, k);
 }
-std::string Shown(const std::string& s) { return s; }
-std::string Shown(const vx::VXString& s) { return std::string(s.view()); }
-vx::VXString kKept("kept");
-std::string Shown(vx::VXString* s) {  // the string that `in >> s` made is deleted
-  const std::unique_ptr<vx::VXString> made(s != &kKept ? s : nullptr);
-  return Shown(*s);
+Calls Wire(int f) {  // PutAll's Writes in the binary layout (f = 0) or as portable text (1)
+  const auto n = [](std::uint64_t length) { return Shown(length); };
+  // clang-format off
+  Calls w = {"\x01"_b, "\0"_b, "A", "\xA5", "\xFE\xFF", "\x34\x12", "\xE8\x03\0\0"_b, "\0\x5E\xD0\xB2"_b,
+             "\x9C\xFF\xFF\xFF", "\x21\x43\x65\x87", "\0\0\0\0\0\0\x04\xC0"_b, "\0\0\0\0\0\0\0\x80"_b,
+             "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "\x08\x07\x06\x05\x04\x03\x02\x01", "\x2C\x01\0\0\0\0\0\0"_b,
+             n(3), "a\0b"_b, n(3), "abc", n(0), "", n(2), "ab", n(4096), Sample(4096), n(4097), Sample(4097),
+             n(10), "\x05\x02", n(0), ""};
+  // clang-format on
+  for (size_t k : kBlocks) w.push_back(Sample(k));
+  for (size_t i = 0; f == 1 && i < w.size(); ++i) w[i] = Hex(i < 2 ? (i ? "F" : "T") : w[i]);
+  return w;
 }
-std::string Shown(const vx::CBitVector& v) {
-  std::string bits;
-  for (size_t i = 0; i < v.Size(); ++i) bits += v.Test(i) ? '1' : '0';
-  return bits;
-}
-// Gets into `target`, a copy of `kept`; a get that fails must leave it so.
+
+// Gets into a copy of `kept` and expects it to show `value`; a get that fails
+// must leave the copy as it was.
 template <class T, class Get>
-std::string GetInto(In& in, T target, const T& kept, const Get& get) {
+void Check(In& in, const T& kept, const Get& get, const std::string& value) {
+  T target = kept;
   try {
     get(in, target);
   } catch (...) {
     EXPECT_EQ(Shown(target), Shown(kept)) << "a failed get changed its target";
     throw;
   }
-  return Shown(target);
+  EXPECT_EQ(Shown(target), value);
 }
-
-// One put, the bytes of each of its Writes (binary, portable), its get and
-// what the get shows.
-struct Step {
-  Calls wire[2];
-  std::function<void(Out&)> put;
-  std::function<std::string(In&)> get;
-  std::string value;
-};
-template <class T, class P>  // a value, and its bytes; a bool's text is "T" or "F"
-Step V(void (Out::*put)(P), void (In::*get)(T&), std::common_type_t<T> v,
-       const std::string& bytes) {
+template <class T>
+void Check(In& in, void (In::*get)(T&), std::common_type_t<T> v) {
   T kept = static_cast<T>(!v);  // anything but v
   if constexpr (!std::is_same_v<T, bool>) std::memset(&kept, 0xA7, sizeof kept);
-  const auto into = [get](In& in, T& t) { (in.*get)(t); };
-  return {{{bytes}, {std::is_same_v<T, bool> ? (v ? "54" : "46") : Hex(bytes)}},
-          [=](Out& o) { (o.*put)(v); },
-          [=](In& in) { return GetInto(in, kept, kept, into); },
-          Shown(v)};
+  Check(
+      in, kept, [get](In& i, T& t) { (i.*get)(t); }, Shown(v));
 }
-// A block (how = 0), or a string read into a VXString (1) or through a pointer (2).
-Step Data(std::function<void(Out&)> put, const std::string& data, int how) {
-  const std::string n = Shown(std::uint64_t{data.size()});
-  const std::function<std::string(In&)> gets[] = {
-      [=](In& in) {
-        return GetInto(in, std::string(data.size(), '-'), std::string(data.size(), '-'),
-                       [](In& i, std::string& t) { i.GetN(&t[0], t.size()); });
-      },
-      [](In& in) { return GetInto(in, kKept, kKept, [](In& i, vx::VXString& t) { i >> t; }); },
-      [](In& in) { return GetInto(in, &kKept, &kKept, [](In& i, vx::VXString*& t) { i >> t; }); }};
-  return {{how ? Calls{n, data} : Calls{data}, how ? Calls{Hex(n), Hex(data)} : Calls{Hex(data)}},
-          std::move(put),
-          gets[how],
-          data};
-}
-Step Block(size_t n) {
-  std::string data(n, '\0');
-  for (size_t i = 0; i < n; ++i) data[i] = static_cast<char>(i * 7 + i / 256);  // every byte value
-  return Data([=](Out& o) { o.PutN(n ? data.data() : nullptr, n); }, data, 0);
-}
-Step Bits(const std::string& bits, const std::string& packed) {
-  const std::string n = Shown(std::uint64_t{bits.size()});
-  const auto into = [](In& in, vx::CBitVector& t) { in >> t; };
-  return {{{n, packed}, {Hex(n), Hex(packed)}},
-          [v = BitsOf(bits)](Out& o) { o << v; },
-          [=](In& in) { return GetInto(in, BitsOf("111"), BitsOf("111"), into); },
-          bits};
-}
-
-std::vector<Step> Steps() {  // no put allocates anything of its own
-  double nan;
-  const std::uint64_t nanBits = 0x7FF80000DEADBEEF;  // a payload to keep
-  std::memcpy(&nan, &nanBits, 8);
-  const std::string s4096 = Block(4096).value, s4097 = Block(4097).value;
-  // clang-format off
-  return {
-      V(&Out::PutBool, &In::GetBool, true, "\x01"_b), V(&Out::PutBool, &In::GetBool, false, "\0"_b),
-      V(&Out::PutChar, &In::GetChar, 'A', "A"_b), V(&Out::PutBYTE, &In::GetBYTE, 0xA5, "\xA5"_b),
-      V(&Out::PutShort, &In::GetShort, -2, "\xFE\xFF"_b), V(&Out::PutWORD, &In::GetWORD, 0x1234, "\x34\x12"_b),
-      V(&Out::PutInt, &In::GetInt, 1000, "\xE8\x03\0\0"_b),
-      V(&Out::PutUint, &In::GetUint, 3000000000u, "\x00\x5E\xD0\xB2"_b),
-      V(&Out::PutLong, &In::GetLong, -100, "\x9C\xFF\xFF\xFF"_b),  // sign-extended back
-      V(&Out::PutDWORD, &In::GetDWORD, 0x87654321UL, "\x21\x43\x65\x87"_b),  // zero-extended back
-      V(&Out::PutDouble, &In::GetDouble, -2.5, "\0\0\0\0\0\0\x04\xC0"_b),
-      V(&Out::PutDouble, &In::GetDouble, nan, "\xEF\xBE\xAD\xDE\0\0\xF8\x7F"_b),
-      V(&Out::PutInt64, &In::GetInt64, -2, "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF"_b),
-      V(&Out::PutUint64, &In::GetUint64, 0x0102030405060708, "\x08\x07\x06\x05\x04\x03\x02\x01"_b),
-      V(&Out::PutSizet, &In::GetSizet, 300, "\x2C\x01\0\0\0\0\0\0"_b),
-      Block(0), Block(55), Block(2048), Block(2049), Block(4097),  // a scratch limit each side
-      Data([t = vx::VXString("a\0b", 3)](Out& o) { o << t; }, "a\0b"_b, 1),
-      Data([](Out& o) { o << "abc"; }, "abc", 2), Data([t = vx::VXString()](Out& o) { o << t; }, "", 2),
-      Data([](Out& o) { vx::PutLPCSTR(o, "abcdef", 2); }, "ab", 1),
-      Data([t = vx::VXString(std::string_view(s4096))](Out& o) { o << t; }, s4096, 1),
-      Data([t = vx::VXString(std::string_view(s4097))](Out& o) { o << t; }, s4097, 2),
-      Bits("1010000001", "\x05\x02"), Bits("", "")};
-  // clang-format on
+void GetAll(In& in) {  // reads back what PutAll put
+  const auto string = [](In& i, vx::VXString& t) { i >> t; };
+  const auto pointer = [](In& i, vx::VXString*& t) { i >> t; };
+  const auto bits = [](In& i, vx::CBitVector& t) { i >> t; };
+  Check(in, &In::GetBool, true), Check(in, &In::GetBool, false), Check(in, &In::GetChar, 'A');
+  Check(in, &In::GetBYTE, 0xA5), Check(in, &In::GetShort, -2), Check(in, &In::GetWORD, 0x1234);
+  Check(in, &In::GetInt, 1000), Check(in, &In::GetUint, 3000000000u);
+  Check(in, &In::GetLong, -100), Check(in, &In::GetDWORD, 0x87654321);  // sign-, zero-extended
+  Check(in, &In::GetDouble, -2.5), Check(in, &In::GetDouble, -0.0), Check(in, &In::GetInt64, -2);
+  Check(in, &In::GetUint64, 0x0102030405060708), Check(in, &In::GetSizet, 300);
+  Check(in, kKept, string, "a\0b"_b), Check(in, &kKept, pointer, "abc");
+  Check(in, &kKept, pointer, ""), Check(in, kKept, string, "ab");
+  Check(in, kKept, string, Sample(4096)), Check(in, &kKept, pointer, Sample(4097));
+  Check(in, BitsOf("111"), bits, "1010000001"), Check(in, BitsOf("111"), bits, "");
+  for (size_t k : kBlocks) {
+    Check(
+        in, std::string(k, '-'), [](In& i, std::string& t) { i.GetN(&t[0], t.size()); }, Sample(k));
+  }
 }
 
 std::shared_ptr<Out> OutFor(int f, tvc::ITVCBinaryWriter* w) {
@@ -181,126 +163,95 @@ std::shared_ptr<In> InFor(int f, tvc::ITVCBinaryReader* r) {  // deleted as the 
   return f ? std::shared_ptr<In>(new vx::CPortableInputStream(r))
            : std::make_shared<vx::CBinaryInputStream>(r);
 }
-// Runs `test` on every step in both formats (0 binary, 1 portable).
-void ForEachStep(
-    const std::function<void(int, const Step&, const Calls&, const std::string&)>& test) {
-  for (const Step& s : Steps()) {
-    for (int f : {0, 1}) {
-      SCOPED_TRACE((f ? "portable " : "binary ") + Hex(Join(s.wire[0])).substr(0, 40));
-      test(f, s, s.wire[f], Join(s.wire[f]));
-    }
-  }
-}
 
-// A put is its Writes as in the table, Tell() counts its value bytes, and its
-// get reads it back with one Read per Write. When the channel runs short
-// (k = 0) or its k-th Read fails, a character is no upper-case hexadecimal
-// digit, or an allocation fails, the failure passes and the target keeps its
-// value; a failed Read consumes nothing, so the get then reads on.
-TEST(Streams, EveryGetReadsBackItsPutOrFailsLeavingItsTarget) {
-  ForEachStep([](int f, const Step& s, const Calls& wire, const std::string& text) {
+// Each put is its Writes, Tell() counts value bytes, and the gets read every
+// value back, one Read per Write. The channel failing at the k-th Read, or
+// ending one byte into the k-th Write, a character that is no upper-case
+// hexadecimal digit, or a failed allocation stops the script at that get,
+// whose target keeps its value, having consumed nothing after the failed Read.
+TEST(Streams, GetsReadBackEveryPutOrFailLeavingTheirTargets) {
+  for (int f : {0, 1}) {
+    const Calls wire = Wire(f);
     Channel ch;
     const auto out = OutFor(f, &ch);
-    s.put(*out);
+    PutAll(*out);
     EXPECT_EQ(ch.calls, wire);
-    EXPECT_EQ(out->Tell(), text.size() / (1 + f));
-    EXPECT_EQ(s.get(*InFor(f, &ch)), s.value);
-    EXPECT_EQ(ch.count, 2 * wire.size()) << "one Read per Write";
-    for (size_t k = text.empty(); k <= wire.size(); ++k) {
-      Channel src(text.substr(0, text.size() - !k), k);
-      const auto in = InFor(f, &src);
-      EXPECT_EQ(WhatOf([&] { s.get(*in); }), k ? "channel fault" : kUnderrun);
-      EXPECT_TRUE(k == 0 || src.pos == Join(wire, k - 1).size()) << "read past the failed Read";
-      if (src.pos > 0) continue;
-      src.text = text;
-      EXPECT_EQ(s.get(*in), s.value);
+    EXPECT_EQ(out->Tell(), ch.text.size() / (1 + f));
+    GetAll(*InFor(f, &ch));
+    EXPECT_TRUE(ch.pos == ch.text.size() && ch.count == 2 * wire.size());
+    for (size_t k = 1; k <= wire.size(); ++k) {
+      Channel faulty(ch.text, k), shorter(Join(wire, k));
+      shorter.text.pop_back();
+      EXPECT_EQ(WhatOf([&] { GetAll(*InFor(f, &faulty)); }), "channel fault");
+      EXPECT_EQ(faulty.pos, Join(wire, k - 1).size());
+      EXPECT_EQ(WhatOf([&] { GetAll(*InFor(f, &shorter)); }), kUnderrun);
     }
-    for (size_t at = 0; f == 1 && at<text.size(); at += text.size()> 200 ? 4093 : 1) {
-      Channel bad(text);
+    for (size_t at = 0; f == 1 && at < ch.text.size(); at += (at < 500 ? 1 : 97)) {
+      Channel bad(ch.text);
       bad.text[at] = "/:@G`ag\0\x80\xFF"[at % 10];  // just off the digits' ranges, and beyond
-      EXPECT_THROW(s.get(*InFor(1, &bad)), vx::CStreamFormatException) << at;
+      EXPECT_THROW(GetAll(*InFor(1, &bad)), vx::CStreamFormatException) << at;
     }
     if (vxtest::AllocationFailureInjectable())
-      vxtest::ForEachAllocationFailure([&, in = InFor(f, &ch)] { ch.pos = 0, s.get(*in); });
-  });
-}
-
-// Every put over a channel whose k-th Write fails, and over a full memory
-// writer and a full IPC queue whose k-th allocation fails, for every k: the
-// failure passes, the channel keeps the put's earlier Writes whole, the count
-// includes the failed Write only where the stream counts before writing, and
-// the next try completes the put.
-TEST(Streams, FailedPutKeepsWholeWritesAndCountsByItsRule) {
-  ForEachStep([](int f, const Step& s, const Calls& wire, const std::string& text) {
-    Channel faulty;
-    vx::CMemWriter mem("seed", 4);
-    vx::PXIpcStreamBuf queue;
-    for (queue.Write("seed", 4); queue.out_waiting() < queue.GetCapacity();) queue.Write("f", 1);
-    tvc::ITVCBinaryWriter* const writers[] = {&faulty, &mem, &queue};
-    const std::function<std::string()> bytes[] = {
-        [&] { return faulty.text; },
-        [&] { return std::string(reinterpret_cast<const char*>(mem.GetData()), mem.GetSize()); },
-        [&] { return std::string(queue.str(), queue.out_waiting()); }};
-    for (int c = 0; c < (vxtest::AllocationFailureInjectable() ? 3 : 1); ++c) {
-      const auto out = OutFor(f, writers[c]);
-      const std::string seed = bytes[c]();
-      size_t at = seed.size(), told = 0;  // where the put starts
-      const auto check = [&] {
-        const std::string now = bytes[c]();
-        size_t j = 0;
-        while (j + 1 < wire.size() && at + Join(wire, j).size() < now.size()) ++j;
-        EXPECT_EQ(now.substr(0, seed.size()) + now.substr(at), seed + Join(wire, j));
-        EXPECT_EQ(out->Tell() - told, (Join(wire, j).size() + (f ? wire[j].size() : 0)) / (1 + f));
-        at = now.size(), told = out->Tell();
-      };
-      for (size_t k = 1; c == 0 && k <= wire.size(); ++k) {
-        faulty.failOn = faulty.count + k;
-        EXPECT_THROW(s.put(*out), ChannelFault);
-        check();
-      }
-      if (c > 0) vxtest::ForEachAllocationFailure([&] { s.put(*out); }, check);
-      if (c == 0) s.put(*out);
-      EXPECT_EQ(bytes[c]().substr(at), text);
-      EXPECT_EQ(out->Tell() - told, text.size() / (1 + f));
-    }
-  });
-}
-
-// Lengths and blocks that no array can hold are refused before they are read
-// or written; the portable output counts a block that it fails to allocate.
-TEST(Streams, ImpossibleSizesAreRefused) {
-  for (int f : {0, 1}) {
-    const std::string huge = "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"_b, big = "\0\0\0\0\0\0\0\x40"_b;
-    Channel ch(f ? Hex(huge + big + big + huge) : huge + big + big + huge);
-    const auto in = InFor(f, &ch);
-    vx::VXString s(kKept);
-    vx::CBitVector v(3, true);
-    for (int i = 0; i < 4; ++i) EXPECT_THROW(i % 2 ? *in >> v : *in >> s, std::bad_alloc);
-    EXPECT_TRUE(s == kKept && v == vx::CBitVector(3, true));
-    EXPECT_THROW(in->GetN(&ch, SIZE_MAX / 2 + 1), std::bad_array_new_length);
-    EXPECT_EQ(ch.count, 4u);
+      vxtest::ForEachAllocationFailure([&, in = InFor(f, &ch)] { ch.pos = 0, GetAll(*in); });
   }
-  Channel ch;
+}
+
+// The script with the k-th Write failing, for every k: the failure passes,
+// the channel holds the earlier Writes whole, the count includes the failed
+// Write where the stream counts before writing (the portable one), and the
+// stream writes on. Then over a full memory writer and a full IPC queue with
+// each allocation failing in turn, until the script completes.
+TEST(Streams, FailedPutKeepsWholeWritesAndCountsByItsRule) {
+  for (int f : {0, 1}) {
+    const Calls wire = Wire(f);
+    for (size_t k = 1; k <= wire.size(); ++k) {
+      Channel ch({}, k);
+      const auto out = OutFor(f, &ch);
+      EXPECT_THROW(PutAll(*out), ChannelFault);
+      EXPECT_EQ(ch.calls, Calls(wire.begin(), wire.begin() + k - 1));
+      EXPECT_EQ(out->Tell(), (Join(wire, k - 1).size() + (f ? wire[k - 1].size() : 0)) / (1 + f));
+      out->PutBYTE(7);
+      EXPECT_EQ(ch.calls.back(), f ? "07" : "\x07");
+    }
+    for (int queue = 0; queue < 2 * vxtest::AllocationFailureInjectable(); ++queue) {
+      vxtest::ForEachAllocationFailure([&] {
+        vx::CMemWriter mem("seed", 4);
+        vx::PXIpcStreamBuf ipc;
+        for (ipc.Write("seed", 4); ipc.out_waiting() < ipc.GetCapacity();) ipc.Write("f", 1);
+        PutAll(*OutFor(f, queue ? static_cast<tvc::ITVCBinaryWriter*>(&ipc) : &mem));
+        EXPECT_EQ(queue ? std::string(ipc.str() + 16, ipc.out_waiting() - 16)
+                        : std::string(reinterpret_cast<const char*>(mem.GetData()) + 4,
+                                      mem.GetSize() - 4),
+                  Join(wire));
+      });
+    }
+  }
+}
+
+// Blocks no array can hold are refused before anything is read or written;
+// the portable output counts, then fails to allocate, one whose text size_t
+// can express. A binary bool is 00 or 01, a portable one true for "T" alone.
+// A get whose Read failed reads its value when asked again; a malformed value
+// has been consumed.
+TEST(Streams, RefusesWhatNoValueCanBe) {
+  Channel ch("\x02\x01"), text("46017454E803g000E8030000", 5);
+  vx::CBinaryInputStream binary(ch);
+  vx::CPortableInputStream portable(&text);
   vx::CPortableOutputStream out(&ch);
+  EXPECT_THROW(binary.GetN(&ch, SIZE_MAX / 2 + 1), std::bad_array_new_length);
+  EXPECT_THROW(portable.GetN(&ch, SIZE_MAX / 2 + 1), std::bad_array_new_length);
   EXPECT_THROW(out.PutN(&ch, SIZE_MAX / 2 + 1), std::bad_array_new_length);
   EXPECT_EQ(out.Tell(), 0u);
   EXPECT_THROW(out.PutN(&ch, SIZE_MAX / 2), std::bad_alloc);
-  EXPECT_TRUE(out.Tell() == SIZE_MAX / 2 && ch.calls.empty());
-}
-
-// A binary bool is 00 or 01 and nothing else; a portable bool is true for "T"
-// alone. A malformed value's characters are consumed and the stream reads on.
-TEST(Streams, BoolsAndMalformedValues) {
-  Channel bytes("\x02\x01"), text("46017454E803g000E8030000");
-  vx::CBinaryInputStream binary(bytes);
-  vx::CPortableInputStream portable(&text);
+  EXPECT_TRUE(out.Tell() == SIZE_MAX / 2 && ch.count == 0 && text.count == 0);
   bool got[5] = {false, true, true, true, false};
-  EXPECT_EQ(WhatOf([&] { binary.GetBool(got[0]); }),
-            "CBinaryInputStream: byte 0x02 is not a bool (00 or 01)");
+  const std::string notBool = "CBinaryInputStream: byte 0x02 is not a bool (00 or 01)";
+  EXPECT_EQ(WhatOf([&] { binary.GetBool(got[0]); }), notBool);
   binary.GetBool(got[0]);
   for (int i = 1; i < 5; ++i) portable.GetBool(got[i]);
   EXPECT_TRUE(got[0] && !got[1] && !got[2] && !got[3] && got[4]);
   int value = 42;
+  EXPECT_EQ(WhatOf([&] { portable.GetInt(value); }), "channel fault");
   EXPECT_EQ(WhatOf([&] { portable.GetInt(value); }),
             "CPortableInputStream: 'g' (0x67) at character 5 of 8 is not an upper-case hexadecimal "
             "digit");
@@ -309,17 +260,11 @@ TEST(Streams, BoolsAndMalformedValues) {
 }
 
 TEST(CBitVector, BitsResizeCopiesAndFailures) {
-  vx::CBitVector v(10), copy;
-  v.Set(0), v.Set(2), v.Set(9), v.Set(8), v.Reset(8), v.Set(4, false);
-  EXPECT_TRUE(v == BitsOf("1010000001") && v.Count() == 3 &&
-              vx::CBitVector(13, true).Count() == 13);
-  EXPECT_TRUE(BitsOf("1010") != BitsOf("10100") && vx::CBitVector() == vx::CBitVector(0, true));
-  v.Resize(12, true);
-  EXPECT_EQ(Shown(v), "101000000111");
+  vx::CBitVector v = BitsOf("1011"), copy = v;
+  v.Reset(2), v.Resize(12, true), copy.Set(1);
+  EXPECT_TRUE(Shown(v) == "100111111111" && v.Count() == 10 && Shown(copy) == "1111");
   v.Resize(3);
-  EXPECT_EQ(v, BitsOf("101")) << "bits cut off leave no trace";
-  copy = v, copy.Set(1);
-  EXPECT_EQ(Shown(v) + Shown(copy), "101111");
+  EXPECT_TRUE(v == BitsOf("100") && v != BitsOf("1000"));
   Channel ch("03000000000000000F");
   vx::CPortableInputStream in(&ch);
   EXPECT_EQ(WhatOf([&] { v.ReadFrom(in); }),
@@ -327,8 +272,7 @@ TEST(CBitVector, BitsResizeCopiesAndFailures) {
   if (!vxtest::AllocationFailureInjectable()) return;
   EXPECT_EQ(vxtest::ForEachAllocationFailure([] { vx::CBitVector(1000, true); }), 1);
   EXPECT_EQ(vxtest::ForEachAllocationFailure([&] { vx::CBitVector{copy}; }), 1);
-  vxtest::ForEachAllocationFailure([&] { v = copy; }, [&] { EXPECT_EQ(Shown(v), "101"); });
-  vxtest::ForEachAllocationFailure([&] { v.Resize(20, true); },
-                                   [&] { EXPECT_EQ(Shown(v), "111"); });
-  EXPECT_EQ(v, vx::CBitVector(20, true));
+  vxtest::ForEachAllocationFailure([&] { v = copy; }, [&] { EXPECT_EQ(Shown(v), "100"); });
+  vxtest::ForEachAllocationFailure([&] { v.Resize(9); }, [&] { EXPECT_EQ(Shown(v), "1111"); });
+  EXPECT_EQ(Shown(v), "111100000");
 }
