@@ -114,7 +114,11 @@ void Check(In& in, void (In::*get)(T&), std::common_type_t<T> v) {
   if constexpr (!std::is_same_v<T, bool>) std::memset(&kept, 0xA7, sizeof kept);
   Check(in, kept, Shown(v), [get](In& i, T& t) { (i.*get)(t); });
 }
-void GetAll(In& in) {  // reads back what PutAll put; a block no array can hold is not read
+// Reads back in format f what PutAll put; a block no array can hold is not read.
+void GetAll(int f, tvc::ITVCBinaryReader* reader) {
+  CBinaryInputStream binary(reader);
+  CPortableInputStream portable(reader);
+  In& in = f ? static_cast<In&>(portable) : binary;
   EXPECT_THROW(in.GetN(&in, SIZE_MAX / 2 + 1), std::bad_array_new_length);
   const auto string = [](In& i, VXString& t) { i >> t; };
   const auto pointer = [](In& i, VXString*& t) { i >> t; };
@@ -137,10 +141,6 @@ std::shared_ptr<Out> OutFor(int f, tvc::ITVCBinaryWriter* w) {
   return f ? std::shared_ptr<Out>(new CPortableOutputStream(w))
            : std::make_shared<CBinaryOutputStream>(w);
 }
-std::shared_ptr<In> InFor(int f, tvc::ITVCBinaryReader* r) {  // deleted as the concrete stream
-  return f ? std::shared_ptr<In>(new CPortableInputStream(r))
-           : std::make_shared<CBinaryInputStream>(r);
-}
 
 // Each put is its Writes, Tell() counts value bytes, and the gets read every
 // value back, one Read per Write. When the k-th Write fails, for every k, the
@@ -159,7 +159,7 @@ TEST(Streams, EveryPutAndGetAtEveryFailurePoint) {
     const auto out = OutFor(f, &ch);
     PutAll(*out);
     EXPECT_EQ(out->Tell(), ch.text.size() / (1 + f));
-    GetAll(*InFor(f, &ch));
+    GetAll(f, &ch);
     EXPECT_TRUE(ch.pos == ch.text.size() && ch.count == 2 * wire.size());
     std::string done;  // the Writes before the k-th
     for (size_t k = 1; k <= wire.size(); done += wire[k - 1], ++k) {
@@ -169,16 +169,16 @@ TEST(Streams, EveryPutAndGetAtEveryFailurePoint) {
       EXPECT_EQ(failing->Tell(), (done.size() + (f ? wire[k - 1].size() : 0)) / (1 + f));
       failing->PutBYTE(7);
       EXPECT_EQ(writer.text, done + (f ? "07" : "\x07")) << "whole Writes, and the stream goes on";
-      EXPECT_THROW(GetAll(*InFor(f, &reader)), std::range_error);
+      EXPECT_THROW(GetAll(f, &reader), std::range_error);
       EXPECT_EQ(reader.pos, done.size());
       shorter.text.pop_back();
-      EXPECT_THROW(GetAll(*InFor(f, &shorter)), tvc::TVCBufferUnderrunException);
+      EXPECT_THROW(GetAll(f, &shorter), tvc::TVCBufferUnderrunException);
     }
     EXPECT_EQ(ch.text, done) << "every Write as in the table";
     for (size_t at = 0; f == 1 && at < ch.text.size(); at += (at < 500 ? 1 : 97)) {
       Channel bad(ch.text);
       bad.text[at] = "/:@G`ag\0\x80\xFF"[at % 10];  // just off the digits' ranges, and beyond
-      EXPECT_THROW(GetAll(*InFor(1, &bad)), CStreamFormatException) << at;
+      EXPECT_THROW(GetAll(1, &bad), CStreamFormatException) << at;
     }
     if (!vxtest::AllocationFailureInjectable()) continue;
     vxtest::ForEachAllocationFailure([&] {
@@ -186,7 +186,7 @@ TEST(Streams, EveryPutAndGetAtEveryFailurePoint) {
       PXIpcStreamBuf ipc;
       PutAll(*OutFor(f, &mem)), PutAll(*OutFor(f, &ipc));
       CMemReader back(mem.GetData(), mem.GetSize());
-      GetAll(*InFor(f, &ipc)), GetAll(*InFor(f, &back));
+      GetAll(f, &ipc), GetAll(f, &back);
     });
   }
 }
