@@ -170,8 +170,8 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
     // state is checked after it too.
     ForEachAllocationFailure(
         [&] { std::get<0>(row)(), AllocationFailureFired() ? throw std::bad_alloc() : void(); },
-        [&] { EXPECT_EQ(state(), before) << std::get<2>(row); });
-    EXPECT_EQ(std::get<1>(row)(), std::get<2>(row));
+        [&] { EXPECT_EQ(state(), before) << "row " << &row - rows; });
+    EXPECT_EQ(std::get<1>(row)(), std::get<2>(row)) << "row " << &row - rows;
   }
   testing::internal::GetCapturedStderr();
   out.Close();
