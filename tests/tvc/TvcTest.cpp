@@ -1,0 +1,38 @@
+// The exception family's fixed texts and the logger's printf dialect.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "vexlo/tvc/LogErr.h"
+#include "vexlo/tvc/TVCBufferUnderrunException.h"
+
+namespace {
+
+// what() is the fixed text of the class thrown, through whichever base it is
+// seen; an underrun is caught as any of its bases.
+TEST(TVCException, WhatIsTheFixedTextOfTheClassThrown) {
+  const auto what = [](const std::exception& e) { return std::string(e.what()); };
+  EXPECT_EQ(what(tvc::TVCBufferUnderrunException()), "Buffer underrun error during IPC/streaming");
+  EXPECT_EQ(what(tvc::TVCIPCException()), "TVCIPCException");
+  EXPECT_EQ(what(tvc::TVCException()), "TVCException");
+  EXPECT_THROW(throw tvc::TVCBufferUnderrunException(), tvc::TVCIPCException);
+  EXPECT_THROW(throw tvc::TVCIPCException(), tvc::TVCException);
+}
+
+// The Windows size prefixes take their arguments' full width, so later arguments
+// stay aligned; each message is one line, one longer than the logger's first
+// buffer too.
+TEST(LogErr, TranslatesTheWindowsSizePrefixesAndEndsEachMessageWithOneNewline) {
+  testing::internal::CaptureStderr();
+  tvc::LogErr("%Iu|%Id|%IX|%5Iu|%I64d|%I64u|%I32d|%%Iu|%d", (size_t{1} << 40) + 7,
+              std::ptrdiff_t{-5}, size_t{255}, size_t{12}, -(std::int64_t{1} << 40), UINT64_MAX,
+              std::int32_t{-7}, 42);
+  tvc::LogErr("ended\n"), tvc::LogErr(""), tvc::LogErr("%600d", 7);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "1099511627783|-5|FF|   12|-1099511627776|18446744073709551615|-7|%Iu|42\nended\n\n" +
+                std::string(599, ' ') + "7\n");
+}
+
+}  // namespace
