@@ -76,6 +76,30 @@ TEST(Channels, EachReaderGivesBackInAnyPiecesWhatEachWriterStored) {
   }
 }
 
+// Each disposition on a file of ten bytes and on a missing file: what writing
+// "ab" leaves there, behind a "-" where the open failed ("none": no file).
+TEST(CFileWriter, EachDispositionCreatesOpensOrTruncatesAsDocumented) {
+  TempDirectory dir;
+  const char* const expected[][2] = {
+      {"ab", "ab"},    {"-0123456789", "ab"},   {"ab23456789", "ab"}, {"ab23456789", "-none"},
+      {"ab", "-none"}, {"-0123456789", "-none"}};  // a value out of range
+  for (int d = 0; d < 6; ++d) {
+    for (int exists = 1; exists >= 0; --exists) {
+      const std::string path = dir.File(std::to_string(d * 2 + exists).c_str());
+      if (exists) std::ofstream(path) << "0123456789";
+      CFileWriter out(path.c_str(), Disposition(d == 5 ? 7 : d), Share::ShareNone);
+      const std::string opened = out ? "" : "-";
+      out.Write("ab", 2);  // nothing on a writer that did not open
+      out.Close();
+      const Bytes bytes = ReadFile(path);
+      EXPECT_EQ(opened + (std::filesystem::exists(path) ? std::string(bytes.begin(), bytes.end())
+                                                        : "none"),
+                expected[d][1 - exists])
+          << "disposition " << d << (exists ? " on an existing file" : " on a missing file");
+    }
+  }
+}
+
 // What a row compares: a writer's bytes, "|" ("!" if the terminator is missing)
 // and capacity; a queue's bytes waiting and capacity; a file channel's position.
 std::string State(const CMemWriter& w) {
