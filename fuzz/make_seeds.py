@@ -112,6 +112,7 @@ def string_ops():
     # record; the growth by half against the room needed.
     share = StringProgram()
     share.step("text", 0, text=b"abcdefg").step("copy", 1, 0).step("assign", 2, 1)
+    share.step("remove", 2, pos=5).step("assign", 2, 0).step("append char", 2, c=ord("+"))
     share.step("index", 0, pos=2, c=ord("X"), alt=True).step("copy", 3, 0).step("assign", 1, 0)
     share.step("index", 3, pos=7).step("append", 0, 0, own=True).step("insert", 1, 2, pos=1, own=True)
     share.step("append or insert string", 2, 2, alt=True).step("append", 3, 1, own=True, alt=True)
