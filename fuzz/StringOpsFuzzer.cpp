@@ -4,10 +4,10 @@
 // Input: steps, each an opcode byte (low 5 bits: the operation; bit 5: the
 // form, such as counted or measured; bit 6: ignore case; bit 7: the source is
 // j's own text) followed by its parameters, always the same in the same order
-// (see Step): the target string i of four, a second string j, a null source
-// now and then, a position, a count (also a search start), a size, a byte,
-// and the source: a text of the input or j's text, from an offset, with a
-// count.
+// (see Step): a null source now and then, the target string i of four, a
+// second string j, a position, a count (also a search start), a size, a
+// byte, and the source: a text of the input or j's text, from an offset,
+// with a count.
 //
 // The model keeps each string's text, its capacity by the two growth rules
 // (in place: at least half again; a fresh or copied record: just the room
