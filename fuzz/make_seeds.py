@@ -1,17 +1,18 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (fuzz/corpus/<target>/seed-*).
 
-Each seed is a small, meaningful program in the target's input layout (see
-the comment at the top of each target): the documented examples of the
-formats, every operation of the string target once, each channel once. The
-fuzzers grow their own corpora from these; run this script again only when
-an input layout changes. Seeds are deterministic.
+Each seed is a small program in its target's input layout (described at the
+top of each target): every string operation once, the documented examples of
+the stream formats, hostile stream input, each channel. The fuzzers grow their
+own corpora from these; run this script again when an input layout changes.
+The seeds are deterministic.
 """
 import os
-import random
+import shutil
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+NPOS = None
 
 
 def write(target, name, data):
@@ -21,94 +22,166 @@ def write(target, name, data):
         f.write(bytes(data))
 
 
+def number(bound, value):
+    """The bytes that In::N(bound) turns into `value`."""
+    assert 0 <= value < max(bound, 1), (bound, value)
+    if bound == 0:
+        return []
+    return [value >> 8, value & 0xFF] if bound > 256 else [value]
+
+
+class StringProgram:
+    """Encodes string_ops steps, following the texts to know the bounds."""
+
+    OPS = ["default", "text", "counted", "size", "repeat", "copy", "assign", "char",
+           "assign text", "index", "append", "prepend", "insert", "remove", "replace",
+           "append or insert string", "append repeat", "prepend repeat", "append char",
+           "resize", "fold", "queries", "view"]
+
+    def __init__(self):
+        self.texts = [b""] * 4
+        self.out = []
+
+    def step(self, op, i=0, j=0, pos=0, n=NPOS, big=3, c=ord("x"), text=b"", own=False,
+             off=0, cnt=None, alt=False, ic=False, none=False):
+        code = self.OPS.index(op)
+        t, tj = self.texts[i], self.texts[j]
+        pos = min(pos, len(t))
+        out = [code | alt << 5 | ic << 6 | own << 7] + number(8, 0 if none else 1)
+        out += number(4, i) + number(4, j) + number(len(t) + 1, pos)
+        if n is NPOS:
+            out += number(4, 0)
+        else:
+            n = min(n, len(t) + 1)
+            out += number(4, 1) + number(len(t) + 2, n)
+        out += number(8, 1) + number(40, big) if big < 40 else number(8, 0) + number(3000, big)
+        out += (number(2, 0) if t else []) + [c]
+        source = tj if own else text
+        if not own:
+            out += number(41, len(text)) + list(text)
+        off = min(off, len(source))
+        cnt = len(source) - off if cnt is None else min(cnt, len(source) - off)
+        out += number(len(source) + 1, off) + number(len(source) - off + 1, cnt)
+        self.out += out
+        # The texts after the step, as far as later bounds need them.
+        p = None if none else source[off:]
+        counted = b"" if p is None else p[:cnt]
+        measured = b"" if p is None else p.split(b"\0")[0]
+        ps = counted if alt else measured
+        cut = len(t) if n is NPOS else n
+        new = {
+            "default": b"", "text": measured, "counted": counted, "size": b"",
+            "repeat": bytes([c]) * big, "copy": tj, "assign": tj, "char": bytes([c]),
+            "assign text": measured,
+            "index": t[:pos] + bytes([c]) + t[pos + 1:] if pos < len(t) else t,
+            "append": t + ps, "prepend": ps + t, "insert": t[:pos] + ps + t[pos:],
+            "remove": t[:pos] + (t[pos + cut:] if alt else b""),
+            "replace": t[:pos] + ps + t[pos + cut:],
+            "append or insert string": t + tj if alt else t[:pos] + tj + t[pos:],
+            "append repeat": t + bytes([c]) * big, "prepend repeat": bytes([c]) * big + t,
+            "append char": t + bytes([c]), "resize": (t + b" " * big)[:big],
+            "fold": t.upper() if alt else t.lower(),
+        }.get(op, t)
+        if op == "view":
+            new = t.strip(bytes([c])) if alt else t[pos:pos + cnt % (len(t) - pos + 1)]
+            assert not alt or big % 3 == 2, "only Both is followed here"
+        self.texts[i] = new
+        return self
+
+
 def string_ops():
-    rng = random.Random(6)
-    # Every operation once, each with a few parameter bytes.
-    program = []
-    for op in range(62):
-        program += [op] + [rng.randrange(256) for _ in range(6)]
-    write("string_ops", "every-operation", program)
-    # Build a text, share it, then edit the copies (detaching).
-    text = b"hello world"
-    write("string_ops", "share-then-edit",
-          [1, 0, 1, 40, len(text)] + list(text) + [1]      # slot 0 = "hello world"
-          + [5, 1, 0]                                         # slot 1 = copy of slot 0
-          + [13, 1, 1, 1, 3] + list(b"abc") + [1]             # slot 1 += "abc"
-          + [57, 0]                                           # slot 0 appended to itself
-          + [10, 0, 2] + [12, ord("J")]                       # slot 0[2] = 'J' (unshareable)
-          + [5, 2, 0] + [7, 3, 0])                            # copies of an unshareable string
-    # The same with injected allocation failures.
-    failing = []
-    for op in (1, 5, 13, 15, 16, 24, 29, 33, 36, 37, 38, 53, 57, 58, 7, 10):
-        failing += [0x80 | op, rng.randrange(8)] + [rng.randrange(256) for _ in range(6)]
-    write("string_ops", "allocation-failures", failing)
-    # Searches and comparisons on a text with NUL bytes and high bytes.
-    t = b"a\x00bABz_\x80\xffab"
-    write("string_ops", "queries",
-          [2, 0, 0, 40, len(t)] + list(t) + [len(t)]
-          + [41, 0, 1, 1, 0] + [42, 0, 1, 3] + list(b"zb\x00")
-          + [43, 0, 1, 0, 12, 0, 1] + [45, 0, 0, 0, 1, 1] + [47, 0]
-          + [50, 0, 0, 2, 1, 0] + [52, 0, 0, 0, 1, 2] + list(b"ab"))
+    hello = b"Hello, World"
+    every = StringProgram()
+    every.step("text", 0, text=hello).step("counted", 1, text=b"a\0bc", cnt=4)
+    every.step("copy", 2, 0).step("size", 3, big=20).step("repeat", 3, big=5, c=ord("z"))
+    every.step("assign", 3, 0).step("char", 2, c=ord("q")).step("assign text", 2, text=b"xy")
+    every.step("append", 0, 1, own=True, alt=True).step("prepend", 2, text=b"pre")
+    every.step("insert", 0, pos=5, text=b"<>", alt=True, cnt=1).step("remove", 0, pos=3, n=2, alt=True)
+    every.step("replace", 2, pos=1, n=1, text=b"REPL").step("append or insert string", 1, 0, pos=1)
+    every.step("append repeat", 2, big=3, c=ord("-")).step("prepend repeat", 2, big=2)
+    every.step("append char", 2, c=ord("!"), alt=True).step("resize", 1, big=30)
+    every.step("fold", 0, alt=True).step("fold", 0).step("remove", 1, pos=10)
+    every.step("queries", 0, 2, pos=4, n=0, text=b"lo", c=ord("o"), ic=True)
+    every.step("queries", 0, 3, n=0, text=b"WORLD", ic=True, alt=True)
+    every.step("view", 0, 1, pos=2, text=b"abcdefgh", cnt=5).step("default", 3)
+    write("string_ops", "every-operation", every.out)
+
+    # Copies share; the writable index makes a string unshareable, so a copy of
+    # it gets bytes of its own; edits of a shared string detach it; a string
+    # fed from its own text (or from a string sharing its record) takes a new
+    # record; the growth by half against the room needed.
+    share = StringProgram()
+    share.step("text", 0, text=b"abcdefg").step("copy", 1, 0).step("assign", 2, 1)
+    share.step("remove", 2, pos=5).step("assign", 2, 0).step("append char", 2, c=ord("+"))
+    share.step("index", 0, pos=2, c=ord("X"), alt=True).step("copy", 3, 0).step("assign", 1, 0)
+    share.step("index", 3, pos=7).step("append", 0, 0, own=True).step("insert", 1, 2, pos=1, own=True)
+    share.step("append or insert string", 2, 2, alt=True).step("append", 3, 1, own=True, alt=True)
+    for _ in range(12):
+        share.step("append char", 0, c=ord("."))
+    share.step("append", 0, text=b"0123456789abcdef", alt=True)
+    share.step("view", 0, 0, c=ord("."), big=2, alt=True).step("replace", 1, 2, pos=2, n=NPOS, own=True, off=1)
+    share.step("append", 2, none=True, alt=True).step("assign text", 3, none=True)
+    write("string_ops", "share-and-grow", share.out)
+
+    # Searches and comparisons over NUL bytes, high bytes and the letters
+    # around which case folding orders differently.
+    odd = b"a\0bABz_\x80\xffab"
+    query = StringProgram()
+    query.step("counted", 0, text=odd, cnt=len(odd)).step("counted", 1, text=b"_\x80", cnt=2)
+    for ic in (False, True):
+        for n in (0, 5, NPOS):
+            query.step("queries", 0, 1, n=n, ic=ic, text=b"AB", alt=ic)
+        query.step("queries", 0, 1, pos=2, n=1, c=0, text=b"z\0b", alt=True, ic=ic)
+    write("string_ops", "queries", query.out)
 
 
 def hexs(b):
-    return b.hex().upper().encode()
+    return list(b.hex().upper().encode())
 
 
 def stream_input():
-    # Program codes: 0 bool .. 12 size_t, 13 block, 14 string, 15 string
-    # through a pointer, 16 rewind, 17 feed, 18 copy the queue, 19 bit
-    # vector, 20 arm an allocation failure for the next step.
+    # Steps: 0 bool, 1 char, 2 byte, 3 int, 4 uint, 5 short, 6 long, 7 dword,
+    # 8 word, 9 double, 10 int64, 11 uint64, 12 size_t, 13 block (two size
+    # bytes), 14 string, 15 string through a pointer, 16 bit vector, 17 rewind
+    # the queue; +0x80 with a failure count byte.
     values = (hexs(struct.pack("<i", 1000)) + hexs(struct.pack("<h", -2))
-              + hexs(struct.pack("<d", 1.0)) + b"54" + b"46" + b"01"
-              + hexs(struct.pack("<Q", 3)) + hexs(b"abc") + hexs(b"Hi!"))
-    program = [3, 5, 9, 0, 0, 0, 14, 13, 1, 3]
-    for channel in range(5):
-        prog = list(program)
-        if channel == 4:
-            prog = [17, 40, 17, 200] + prog + [16] + prog
-        elif channel == 3:
-            prog = prog + [16, 18] + prog
-        write("stream_input", "values-channel-%d" % channel,
-              [channel, 128, len(prog)] + prog + list(values))
-    binary = struct.pack("<ihd?", 1000, -2, 1.0, True) + struct.pack("<Q", 3) + b"abc"
-    write("stream_input", "binary-values", [8, 0, 5, 3, 5, 9, 0, 14] + list(binary))
-    # Hostile input: characters that are no digits, a string length near
-    # 2^64, a length larger than the bytes that follow, an empty channel.
-    write("stream_input", "bad-digits", [0, 0, 3, 3, 11, 1] + list(b"e8030000zz0000000000000000"))
-    write("stream_input", "huge-length", [3, 255, 2, 14, 15] + list(b"FFFFFFFFFFFFFF7F00"))
-    write("stream_input", "short-text", [4, 0, 4, 17, 255, 14, 14]
-          + list(hexs(struct.pack("<Q", 5)) + b"6162"))
-    write("stream_input", "empty", [1, 0, 3, 0, 13, 14])
-    write("stream_input", "bit-vector", [0, 0, 2, 19, 19]
-          + list(hexs(struct.pack("<Q", 10)) + b"0502" + hexs(struct.pack("<Q", 10)) + b"05FE"))
-    write("stream_input", "allocation-failure", [0, 0, 8, 20, 1, 14, 20, 2, 15, 20, 0, 19]
-          + list(hexs(struct.pack("<Q", 5000)) + b"41" * 5000))
+              + hexs(struct.pack("<d", 1.0)) + list(b"5446")
+              + hexs(struct.pack("<Q", 3)) + hexs(b"abc") + hexs(b"Hi!")
+              + hexs(struct.pack("<Q", 10)) + list(b"0502"))
+    program = [3, 5, 9, 0, 0, 14, 13, 0, 3, 16]
+    write("stream_input", "values-memory", [0, len(program)] + program + values)
+    program += [17] + program + [0x8E, 1, 0x8F, 2]
+    write("stream_input", "values-queue", [1, len(program)] + program + values)
+    every = list(range(13)) + [15, 14, 16]
+    write("stream_input", "every-get", [1, len(every)] + every + hexs(bytes(range(200))))
+    # Hostile: lower-case and other non-digits, a length near 2^64, a string
+    # longer than the bytes that follow, a bit vector with padding bits set.
+    write("stream_input", "bad-digits", [0, 3, 3, 11, 1] + list(b"e8030000zz000000000000000000"))
+    write("stream_input", "huge-length", [1, 3, 14, 15, 16] + list(b"FFFFFFFFFFFFFF7F" * 3))
+    write("stream_input", "short-text", [0, 2, 14, 16] + hexs(struct.pack("<Q", 5)) + list(b"6162")
+          + hexs(struct.pack("<Q", 10)) + list(b"05FE"))
+    write("stream_input", "big-block", [1, 7, 13, 0x10, 0x00, 0x8D, 3, 0x08, 0x01]
+          + list(b"41" * 0x1000))
 
 
 def round_trip():
-    # Items: a kind byte (0 bool .. 12 size_t, 13 block, 14 string, 15
-    # NUL-terminated text, 16 text cut at a length, 17 copy the streams, 18
-    # bit vector),
-    # a reader byte, a bool byte, then 8 value bytes or a text.
-    def value(kind, v, reader=0):
-        return [kind, reader, 0] + list(struct.pack("<Q", v & 0xFFFFFFFFFFFFFFFF))
-
-    def text(kind, t, cut=0):
-        return [kind, 0, 1, 1, len(t)] + list(t) + [cut]
-
-    items = (value(0, 1) + value(1, 0x41) + value(2, 0xA5) + value(3, 1000) + value(4, 3000000000)
-             + value(5, -2) + value(6, -100) + value(7, 0x12345678) + value(8, 0x1234)
-             + [9, 0, 0] + list(struct.pack("<d", -2.5)) + value(10, -2) + value(11, 0x0102030405060708)
-             + value(12, 300) + text(13, b"Hi!") + text(14, b"a\x00b") + text(15, b"a\x00b")
-             + text(16, b"abcdef", 3) + [17, 0, 0] + text(14, b"")
-             + [18, 0, 0, 2, 0x05, 0x02, 10])
-    for config in (0x00, 0x05, 0x0A, 0x0F, 0x10, 0x13):
-        write("round_trip", "all-kinds-%02x" % config, [config, 16] + items)
-    write("round_trip", "long-string", [0x02, 0, 14, 0, 0, 0, 7, ord("x"), 0])
+    # Kinds: 0 bool, 1 char, 2 byte, 3 short, 4 word, 5 int, 6 uint, 7 long,
+    # 8 dword, 9 double, 10 int64, 11 uint64, 12 size_t, 13 string.
+    widths = [1, 1, 1, 2, 2, 4, 4, 4, 4, 8, 8, 8, 8]
+    examples = [1, 0x41, 0xA5, -2, 0x1234, 1000, 3000000000, -100, 0x12345678, None, -2,
+                0x0102030405060708, 300]
+    items = []
+    for kind, (width, value) in enumerate(zip(widths, examples)):
+        raw = struct.pack("<d", -2.5) if value is None else struct.pack("<q" if value < 0 else "<Q", value)
+        items += [kind] + list(raw[:width])
+    items += [13, 1, 3] + list(b"a\0b") + [13, 1, 0] + [0, 0]
+    for config in range(4):
+        write("round_trip", "every-kind-%d" % config, [config] + items)
+    write("round_trip", "long-string", [3, 13, 0, 0x13, 0x88, 13, 0, 0x08, 0x01, 13, 0, 0x10, 0x01])
 
 
 if __name__ == "__main__":
+    shutil.rmtree(os.path.join(HERE, "corpus"), ignore_errors=True)
     string_ops()
     stream_input()
     round_trip()

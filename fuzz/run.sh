@@ -8,7 +8,8 @@
 # The repository corpus is only read: new inputs go to build/fuzz/corpus/<t>,
 # crash inputs to build/fuzz/artifacts/<t>/. For every crash the replay
 # program prints the failed check. A summary line per target gives the
-# executions and the corpus size. Exits non-zero when any target crashed.
+# executions, libFuzzer's last coverage line and the corpus size. Exits
+# non-zero when any target crashed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -50,7 +51,9 @@ for t in "${targets[@]}"; do
     done
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1 || true)
   corpus=$(find "$work" -type f | wc -l)
-  echo "$t: $result, ${runs:-?} executions in ${seconds}s, $corpus inputs in the working corpus"
+  echo "$t: $result, ${runs:-?} executions in ${seconds}s, ${cov:-no coverage line}," \
+    "$corpus inputs in the working corpus"
 done
 exit $status
