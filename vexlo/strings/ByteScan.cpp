@@ -15,6 +15,15 @@ __m128i Load(const char* p) noexcept {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
+// Whether the 64 bytes at `a` and at `b` are equal, in one test.
+bool Equal64(const char* a, const char* b) noexcept {
+  const __m128i same = _mm_and_si128(
+      _mm_and_si128(_mm_cmpeq_epi8(Load(a), Load(b)), _mm_cmpeq_epi8(Load(a + 16), Load(b + 16))),
+      _mm_and_si128(_mm_cmpeq_epi8(Load(a + 32), Load(b + 32)),
+                    _mm_cmpeq_epi8(Load(a + 48), Load(b + 48))));
+  return _mm_movemask_epi8(same) == 0xFFFF;
+}
+
 // a-z moved up by 0x80 - 'a' land on -128 to -103 as signed bytes, and only
 // they do, so one signed compare finds the lower-case letters.
 __m128i AsciiUpper(__m128i x) noexcept {
@@ -79,12 +88,7 @@ size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
   size_t k = 0;
 #ifdef VX_BYTESCAN_SSE2
   for (; n >= 64 && k <= n - 64; k += 64) {
-    const __m128i same =
-        _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(Load(a + k), Load(b + k)),
-                                    _mm_cmpeq_epi8(Load(a + k + 16), Load(b + k + 16))),
-                      _mm_and_si128(_mm_cmpeq_epi8(Load(a + k + 32), Load(b + k + 32)),
-                                    _mm_cmpeq_epi8(Load(a + k + 48), Load(b + k + 48))));
-    if (_mm_movemask_epi8(same) != 0xFFFF) break;
+    if (!Equal64(a + k, b + k)) break;
   }
   for (; n >= 16 && k <= n - 16; k += 16) {
     const auto same =
@@ -102,12 +106,7 @@ size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
   // Stretches of 64 equal bytes pass with one test; a stretch that differs
   // is looked at again 16 bytes at a time, folded.
   for (; n >= 64 && k <= n - 64; k += 64) {
-    const __m128i same =
-        _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(Load(a + k), Load(b + k)),
-                                    _mm_cmpeq_epi8(Load(a + k + 16), Load(b + k + 16))),
-                      _mm_and_si128(_mm_cmpeq_epi8(Load(a + k + 32), Load(b + k + 32)),
-                                    _mm_cmpeq_epi8(Load(a + k + 48), Load(b + k + 48))));
-    if (_mm_movemask_epi8(same) == 0xFFFF) continue;
+    if (Equal64(a + k, b + k)) continue;
     for (size_t end = k + 64; k < end; k += 16) {
       if (_mm_movemask_epi8(_mm_cmpeq_epi8(AsciiUpper(Load(a + k)), AsciiUpper(Load(b + k)))) !=
           0xFFFF) {
