@@ -230,3 +230,28 @@ TEST(CBitVector, CopiesAndResizesWholeOrNotAtAll) {
   EXPECT_TRUE(v == CBitVector(3, true) && v != CBitVector(4, true));
   EXPECT_LE(vxtest::ForEachAllocationFailure([] { CBitVector(1000, true); }), 1);
 }
+
+// A long is 32 bits in both formats: a wider one puts its low four bytes. A
+// copy of an output stream writes to the same writer and counts on from the
+// source's count, alone; assignment takes the source's count.
+TEST(Streams, LongsPutFourBytesAndCopiesCountAlone) {
+  Channel ch;
+  CBinaryOutputStream binary(&ch);
+  CPortableOutputStream portable(&ch);
+  binary.PutLong(static_cast<long>(std::int64_t{0x100000002}));
+  portable.PutLong(static_cast<long>(std::int64_t{0x100000002}));
+  EXPECT_EQ(ch.text,
+            "\x02\0\0\0"
+            "02000000"_b);
+  CBinaryOutputStream binaryCopy(binary);
+  CPortableOutputStream portableCopy(portable);
+  binaryCopy.PutBYTE(0xAB), portableCopy.PutBYTE(0xCD);
+  EXPECT_EQ(ch.text,
+            "\x02\0\0\0"
+            "02000000\xAB"
+            "CD"_b);
+  EXPECT_TRUE(binary.Tell() == 4 && binaryCopy.Tell() == 5 && portable.Tell() == 4 &&
+              portableCopy.Tell() == 5 && !binary.IsMeasure() && !portable.IsMeasure());
+  binary = binaryCopy, portable = portableCopy;
+  EXPECT_TRUE(binary.Tell() == 5 && portable.Tell() == 5);
+}
