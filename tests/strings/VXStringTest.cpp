@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -191,6 +193,11 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   hello = "HELLO";
   EXPECT_TRUE(ell == "ELL" && five == "hello") << "the view reads the new bytes, the string not";
   EXPECT_EQ(VXString(VXString("a\0b\0", 4)(1, 3)).view(), std::string_view("\0b\0", 3));
+  std::ostringstream out;  // NUL bytes included, width and fill applied
+  out << std::setw(5) << std::setfill('.') << nul;
+  EXPECT_EQ(out.str(), std::string("..a\0b", 5));
+  EXPECT_TRUE(nul < VXString("a\0c", 3) && !(nul < nul) && VXString("b") > VXString("abc") &&
+              std::hash<VXString>()(big) == big.hash());
 }
 
 }  // namespace
