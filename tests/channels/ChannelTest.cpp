@@ -144,6 +144,8 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
       {[&] { w.Write("hijklmnopq", 10); }, S(w), "abcdefghijklmnopq|25"},  // 17, then 18
       {[&] { sized.Write("abcd", 4); }, S(sized), "abcd|5"},
       {[&] { small = w, small = *&small; }, S(small), "abcdefghijklmnopq|18"},  // exactly its size
+      // Its own bytes, read from the storage that the growth replaces.
+      {[&] { w.Write(w.GetData() + 8, 9); }, S(w), "abcdefghijklmnopqijklmnopq|37"},
       // A first write takes 16 bytes, also for 0 bytes, or twice a count of 8 or more; a later
       // one that does not fit grows to 3 * (capacity + count) / 2.
       {[&] { q.Write("", 0); }, S(q), "|16"},
@@ -153,6 +155,7 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
       {[&] { EXPECT_THROW(q.Read(b, 3), Underrun); }, S(q), "bc|16"},
       {[&] { q.Write("ABCDEFGHIJKLMNOPQRST", 20); }, S(q), "bcABCDEFGHIJKLMNOPQRST|54"},
       {[&] { adopted.Write("!", 1); }, S(adopted), "wxyz!|7"},
+      {[&] { adopted.Write(adopted.str(), 5); }, S(adopted), "wxyz!wxyz!|18"},
       {[&] { q.forward(); }, S(q), "abcABCDEFGHIJKLMNOPQRST|54"},
       {[&] { target = q; }, S(target), "abcABCDEFGHIJKLMNOPQRST|54"},
       // The memory reader: an underrun copies nothing and keeps the position, also when the
@@ -201,9 +204,11 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
   out.Close();
   EXPECT_EQ(ReadFile(ten), Bytes({'x', 'y', 'z'}));
   EXPECT_THROW(small.Write("x", kMost), std::length_error);  // `data` is not read
-  EXPECT_THROW(q.Write("x", kMost - 8), std::length_error);  // capacity + count overflows
-  EXPECT_THROW(q.Write("x", kMost / 3), std::length_error);  // 3/2 of that is too large
-  EXPECT_THROW(PXIpcStreamBuf().Write("x", kMost / 2 + 1), std::length_error);  // twice the count
+  // As `new` refuses an array size it cannot serve: capacity + count overflows, 3/2 of that is too
+  // large, twice the first count is.
+  for (size_t count : {kMost - 8, kMost / 3})
+    EXPECT_THROW(q.Write("x", count), std::bad_array_new_length);
+  EXPECT_THROW(PXIpcStreamBuf().Write("x", kMost / 2 + 1), std::bad_array_new_length);
   EXPECT_EQ(State(small) + State(q), "abcdefghijklmnopq|18abcABCDEFGHIJKLMNOPQRST|54");
 }
 

@@ -74,15 +74,21 @@ void CMemWriter::Write(const void* data, size_t count) {
   size_t capacity = capacity_;
   if (filled > capacity) capacity = Grown(capacity, filled);
   if (filled == capacity) capacity = Grown(capacity, filled + 1);
-  if (capacity != capacity_) Reallocate(capacity);
-  detail::CopyValue(buffer_ + size_, data, count);
+  if (capacity != capacity_) {
+    GrowAndAppend(capacity, data, count);
+  } else {
+    detail::CopyValue(buffer_ + size_, data, count);
+  }
   size_ = filled;
   buffer_[size_] = 0;
 }
 
-void CMemWriter::Reallocate(size_t capacity) {
+// The new bytes are copied before the old storage is freed: `data` may lie
+// in it.
+void CMemWriter::GrowAndAppend(size_t capacity, const void* data, size_t count) {
   unsigned char* fresh = Allocate(capacity);
   std::memcpy(fresh, buffer_, size_);
+  std::memcpy(fresh + size_, data, count);
   delete[] buffer_;
   buffer_ = fresh;
   capacity_ = capacity;

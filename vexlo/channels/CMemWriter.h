@@ -60,7 +60,8 @@ class VX_API CMemWriter final : public tvc::ITVCBinaryWriter {
 
   /// Appends the `count` bytes at `data`, then the terminator, growing by the
   /// rule above when needed. A `count` of 0 changes nothing, not even the
-  /// capacity, and does not read `data`.
+  /// capacity, and does not read `data`. `data` may point into the writer's
+  /// own bytes (`GetData()`), terminator included.
   void Write(const void* data, size_t count) override;
 
   /// The bytes written, followed by the terminator. Never null. Valid until
@@ -73,7 +74,7 @@ class VX_API CMemWriter final : public tvc::ITVCBinaryWriter {
   size_t GetCapacity() const { return capacity_; }
 
  private:
-  void Reallocate(size_t capacity);
+  void GrowAndAppend(size_t capacity, const void* data, size_t count);
 
   unsigned char* buffer_;
   size_t size_;

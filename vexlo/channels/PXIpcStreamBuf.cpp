@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
-#include <stdexcept>
+#include <new>
 
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
@@ -13,9 +13,8 @@ namespace {
 
 constexpr size_t kLargestBuffer = static_cast<size_t>(std::numeric_limits<std::ptrdiff_t>::max());
 
-[[noreturn]] void ThrowTooLarge() {
-  throw std::length_error("vx::PXIpcStreamBuf: buffer too large");
-}
+// What `new` throws for an array size it cannot serve.
+[[noreturn]] void ThrowTooLarge() { throw std::bad_array_new_length(); }
 
 // The capacity that a Write of `count` bytes needs, or the current one when
 // the bytes fit. Overflow anywhere in the rule means a buffer that cannot
@@ -81,13 +80,17 @@ void PXIpcStreamBuf::Read(void* buffer, size_t count) {
 void PXIpcStreamBuf::Write(const void* data, size_t count) {
   const size_t capacity = CapacityFor(buffer_ != nullptr, capacity_, writePosition_, count);
   if (buffer_ == nullptr || capacity != capacity_) {
+    // The new bytes are copied before the old storage is freed: `data` may
+    // lie in it.
     char* fresh = new char[capacity];
     if (writePosition_ != 0) std::memcpy(fresh, buffer_, writePosition_);
+    if (count != 0) std::memcpy(fresh + writePosition_, data, count);
     delete[] buffer_;
     buffer_ = fresh;
     capacity_ = capacity;
+  } else if (count != 0) {
+    std::memmove(buffer_ + writePosition_, data, count);
   }
-  if (count != 0) std::memcpy(buffer_ + writePosition_, data, count);
   writePosition_ += count;
 }
 

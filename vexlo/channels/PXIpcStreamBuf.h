@@ -32,9 +32,10 @@ namespace vx {
 /// Failures: `Read` of more bytes than are waiting throws
 /// `tvc::TVCBufferUnderrunException` and changes nothing (nothing is logged).
 /// `Write` propagates the allocator's `std::bad_alloc`, and throws
-/// `std::length_error` for a capacity beyond the largest buffer (the growth
-/// formula overflowing `size_t`, or more than PTRDIFF_MAX bytes), in both
-/// cases before anything changes.
+/// `std::bad_array_new_length` (also a `std::bad_alloc`) for a capacity
+/// beyond the largest buffer (the growth formula overflowing `size_t`, or
+/// more than PTRDIFF_MAX bytes), in both cases before anything changes.
+/// `data` may point into the queue's own bytes (`str()`).
 ///
 /// Copies own their bytes: a copy gets storage of its own with the same
 /// capacity, the same bytes and both positions of its source.

@@ -10,29 +10,30 @@
 namespace vx {
 namespace detail {
 
-/// Copies `count` bytes from `from` to `to`, like memcpy. The typed streams
+/// Copies `count` bytes from `from` to `to`, like memmove: the two may
+/// overlap, as when a writer is handed its own bytes. The typed streams
 /// hand a channel one value per call, 1, 2, 4 or 8 bytes, or twice that as
 /// portable text; for those counts the compiler copies with one or two moves
-/// instead of calling memcpy.
+/// instead of calling memmove.
 inline void CopyValue(void* to, const void* from, size_t count) noexcept {
   switch (count) {
     case 1:
-      std::memcpy(to, from, 1);
+      std::memmove(to, from, 1);
       break;
     case 2:
-      std::memcpy(to, from, 2);
+      std::memmove(to, from, 2);
       break;
     case 4:
-      std::memcpy(to, from, 4);
+      std::memmove(to, from, 4);
       break;
     case 8:
-      std::memcpy(to, from, 8);
+      std::memmove(to, from, 8);
       break;
     case 16:
-      std::memcpy(to, from, 16);
+      std::memmove(to, from, 16);
       break;
     default:
-      std::memcpy(to, from, count);
+      std::memmove(to, from, count);
   }
 }
 
