@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <functional>
 #include <iomanip>
 #include <sstream>
@@ -198,6 +199,38 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(out.str(), std::string("..a\0b", 5));
   EXPECT_TRUE(nul < VXString("a\0c", 3) && !(nul < nul) && VXString("b") > VXString("abc") &&
               std::hash<VXString>()(big) == big.hash());
+}
+
+// In a Latin locale the bytes above 0x7F hold letters too: 0xE9 and 0xC9 are
+// one letter in two cases, and fold alike whether the locale changes the byte
+// or leaves it (short texts, and from 256 bytes on through the folding table).
+// 0xFF, which as a signed char is EOF, never changes, though the locale has
+// an upper case for it. The locale comes from the test setup (Linux) or the
+// system (Windows, code page 1252).
+TEST(VXStringRead, CaseFoldingFollowsALatinLocale) {
+  const char* const latin = std::setlocale(LC_CTYPE, "en_US.ISO-8859-15") != nullptr
+                                ? "en_US.ISO-8859-15"
+                                : std::setlocale(LC_CTYPE, ".1252");
+  if (latin == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
+  VXString up("a\xe9\xff\xc9"), down(up);
+  up.toUpper();
+  down.toLower();
+  const std::string pad(290, 'a'), padUp(290, 'A');
+  const VXString longE((pad + "\xe9").c_str());
+  const auto kIgnore = VXString::IgnoreCase;
+  const int shortCompare = VXString("\xe9").compareTo("\xc9", kIgnore);
+  const int longCompare = longE.compareTo((padUp + "\xc9").c_str(), kIgnore);
+  const size_t shortIndex = VXString("x\xe9").index("\xc9", 0, kIgnore);
+  const size_t longIndex = longE.index("\xc9", 0, kIgnore);
+  const int againstFF = VXString("\xe9").compareTo("\xff", kIgnore);
+  std::setlocale(LC_CTYPE, "C");
+  EXPECT_EQ(Text(up), "A\xc9\xff\xc9");
+  EXPECT_EQ(Text(down), "a\xe9\xff\xe9");
+  EXPECT_EQ(shortCompare, 0);
+  EXPECT_EQ(longCompare, 0);
+  EXPECT_EQ(shortIndex, 1u);
+  EXPECT_EQ(longIndex, 290u);
+  EXPECT_EQ(againstFF, -55 - (-1));  // the folded bytes as signed chars: 0xC9 against 0xFF
 }
 
 }  // namespace

@@ -60,20 +60,24 @@ VXStringRep* NewRep(size_t needed) {
   return rep;
 }
 
-// Case folding goes through the runtime's toupper/tolower of the current
-// locale. The text stores bytes as signed chars, but a negative argument other
-// than EOF is undefined for these functions: glibc's tables answer the
-// unsigned twin (v + 256) for it, other runtimes assert, and GCC's optimiser
-// assumes it never happens. So each byte goes in as its unsigned value, which
-// glibc's tables treat exactly as the signed one, and a byte that the locale
-// leaves alone comes back as the signed value it stands for. Every platform
-// then gives one result: in the default locale only a-z / A-Z change, and the
-// byte 0x80 folds to -128 (so 0x80 against 'A' compares -193).
-int Settled(char c, int folded) noexcept {
-  return folded == static_cast<unsigned char>(c) ? static_cast<signed char>(c) : folded;
+// Case folding hands each byte, as the signed char it is stored as, to the
+// runtime's toupper/tolower of the current locale, and the low byte of the
+// answer, again as a signed char, is the folded byte. Two values need care:
+// - 0xFF is -1, which is EOF, and EOF comes back unchanged: 0xFF never folds.
+// - -128..-2 are outside what these functions accept (undefined; glibc's
+//   tables answer for them what they answer for the unsigned twin v + 256,
+//   other runtimes assert), so they go in as that twin instead.
+// Taking every answer as a signed char makes a byte the locale changes and a
+// byte it leaves alone the same kind of value: in Latin-1, 0xE9 folds to
+// 0xC9, which is -55 like 0xC9 itself, so the two compare equal. In the
+// default locale only a-z / A-Z change, and 0x80 against 'A' compares -193.
+constexpr char kEofByte = static_cast<char>(-1);
+int Upper(char c) noexcept {
+  return c == kEofByte ? -1 : static_cast<signed char>(std::toupper(static_cast<unsigned char>(c)));
 }
-int Upper(char c) noexcept { return Settled(c, std::toupper(static_cast<unsigned char>(c))); }
-int Lower(char c) noexcept { return Settled(c, std::tolower(static_cast<unsigned char>(c))); }
+int Lower(char c) noexcept {
+  return c == kEofByte ? -1 : static_cast<signed char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // From this many bytes on, a search or comparison that ignores case first
 // reads the folding of all 256 bytes from the locale (256 calls of toupper)

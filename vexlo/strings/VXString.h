@@ -306,10 +306,14 @@ class VX_API VXString {
   /// all: a shared record stays shared, a mark stays.
   void resize(size_t n);
   /// Folds every byte with `tolower` / `toupper` of the current locale (the
-  /// library never sets the locale). Each byte is passed as its unsigned
-  /// value, the argument every runtime defines; a byte that the locale leaves
-  /// alone keeps its value. In the default locale only A-Z / a-z change, on
-  /// every platform; bytes 0x80 and above never do.
+  /// library never sets the locale): the byte, taken as a signed char, is
+  /// passed to the function and the low byte of the answer replaces it. In
+  /// the default locale only A-Z / a-z change; bytes 0x80 and above never
+  /// do. In other locales:
+  /// - 0xFF, as a signed char -1, is `EOF` and never changes;
+  /// - 0x80 to 0xFE, which as signed chars (-128 to -2) these functions do
+  ///   not accept, are passed as their unsigned values, as glibc's tables
+  ///   treat them; so in Latin-1, 0xE9 (e acute) upper-cases to 0xC9.
   void toLower();
   /// Folds every byte to upper case, as `toLower` does to lower case.
   void toUpper();
@@ -360,10 +364,13 @@ class VX_API VXString {
   /// than min(length(), n) of them are read). `Exact`: the `memcmp` result
   /// of the common part when it is not 0. `IgnoreCase`: the difference of
   /// the first differing pair of bytes folded with `toupper` (as `toUpper`
-  /// folds them), where a byte that the locale does not fold counts as a
-  /// signed char: 'a' vs 'B' is -1; 0x80 vs 'A' is -193; '_' vs 'a' is +30,
-  /// since '_' (0x5F) sorts after the letters when case is ignored. When the
-  /// common part agrees: exactly -1, 0 or +1 by length.
+  /// folds them), each folded byte taken as a signed char: 'a' vs 'B' is -1;
+  /// 0x80 vs 'A' is -193; '_' vs 'a' is +30, since '_' (0x5F) sorts after the
+  /// letters when case is ignored. When the common part agrees: exactly -1,
+  /// 0 or +1 by length. From 256 bytes to compare on, a comparison or
+  /// search that ignores case first reads the locale's folding of all 256
+  /// byte values (256 calls of `toupper`, no allocation) and folds through
+  /// that table.
   int compareTo(const char* s, size_t n, ECaseComp mode = Exact) const noexcept;
   /// Against `s` up to its first NUL (null: "").
   int compareTo(const char* s, ECaseComp mode = Exact) const noexcept;
