@@ -64,12 +64,12 @@ CPortableOutputStream::CPortableOutputStream(IReadWriteDevice* device)
 
 CPortableOutputStream::~CPortableOutputStream() = default;
 
-// The size check comes before the count so that a block no encoding could
-// hold leaves Tell() meaningful; every later failure (scratch allocation,
-// the writer) happens after the value was counted.
+// Counting comes first, so every failure (a block whose text size_t cannot
+// express, the scratch allocation, the writer) leaves the value counted.
+// The size check must precede the doubling below, which would wrap.
 void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
-  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
   byteCount += n;
+  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
   const size_t length = 2 * n;
   CScratchArea<unsigned char> scratch(length);
   EncodeHex(bytes, n, scratch.get());

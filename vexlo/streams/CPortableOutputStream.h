@@ -57,9 +57,8 @@ namespace vx {
 ///   allocated (`std::bad_alloc`), the count includes that value. The
 ///   exception passes unchanged and the stream stays usable.
 /// - A block of more than `SIZE_MAX / 2` bytes, whose encoded size `size_t`
-///   cannot express, is refused with `std::bad_array_new_length` (a
-///   `std::bad_alloc`) before anything else: it is neither counted nor
-///   written.
+///   cannot express, is counted like any other and then refused with
+///   `std::bad_array_new_length` (a `std::bad_alloc`): nothing is written.
 /// - `PutBool` puts its character through the virtual `PutChar`, so a
 ///   derived class that overrides `PutChar` changes bools too.
 /// - The stream keeps no buffer between calls, does not own its writer
