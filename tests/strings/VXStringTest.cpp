@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "support/AllocationFailure.h"
 #include "support/Platform.h"
@@ -28,6 +30,18 @@ using Access = vx::detail::VXStringTestAccess;
 const long kMark = -2147483647L - 1;  // the count of a record marked unshareable
 
 std::string Text(const VXString& s) { return std::string(s.data(), s.length()); }
+
+// A mode where a search's start belongs does not compile.
+template <class Pattern, class = void>
+struct SearchTakesModeAsStart : std::false_type {};
+template <class Pattern>
+struct SearchTakesModeAsStart<
+    Pattern, std::void_t<decltype(VXString().index(std::declval<Pattern>(), VXString::IgnoreCase))>>
+    : std::true_type {};
+static_assert(!SearchTakesModeAsStart<const char*>::value &&
+                  !SearchTakesModeAsStart<VXString>::value &&
+                  std::is_same_v<decltype(VXString().index("a", 0, VXString::IgnoreCase)), size_t>,
+              "index(pat, mode) is refused; index(pat, start, mode) is the search");
 
 // Without buffer: length 0 and the shared empty text. With one: a multiple of
 // 8 above the length. Either way a NUL behind the text.

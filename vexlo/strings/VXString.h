@@ -352,6 +352,11 @@ class VX_API VXString {
   size_t index(const char* pat, size_t start = 0, ECaseComp mode = Exact) const noexcept;
   /// The search for the whole of `pat`.
   size_t index(const VXString& pat, size_t start = 0, ECaseComp mode = Exact) const noexcept;
+  /// Not declared to search: a mode passed where the start belongs would
+  /// otherwise be taken as start 1 (`IgnoreCase`) and an exact search.
+  /// Write `index(pat, 0, mode)`.
+  size_t index(const char* pat, ECaseComp mode) const = delete;
+  size_t index(const VXString& pat, ECaseComp mode) const = delete;
   /// Whether `index(pat, 0, mode)` finds something: the empty pattern is
   /// contained in every non-empty text and in no empty one.
   bool contains(const char* pat, ECaseComp mode = Exact) const noexcept;
