@@ -4,12 +4,15 @@
 // 8 + its length), the binary stream added exactly the value's bytes, least
 // significant first (a bool 01 or 00), the portable one two upper-case hex
 // digits for each of them; the value reads back equal, and nothing is left.
+// Between values the writer may be handed a stretch of its own bytes, which
+// must arrive whole although the storage they lie in is replaced.
 //
 // Input: byte 0, bit 0: the portable streams (else the binary ones); bit 1:
 // the IPC queue (else a memory writer, whose new bytes are then handed to a
-// queue to be read). Then items, each a kind byte (mod 14) and its value:
+// queue to be read). Then items, each a kind byte (mod 15) and its value:
 // 0-12 one of the 13 fixed-width types, from the next bytes; 13 a string
-// (from In::Text, or for a byte 0 before it, up to 5000 bytes 'x').
+// (from In::Text, or for a byte 0 before it, up to 5000 bytes 'x'); 14 the
+// writer's own bytes from a position, of a length (In::N of what is there).
 
 #include <cstring>
 #include <type_traits>
@@ -67,16 +70,27 @@ struct Rig {
     in >> back;
     VXF_CHECK(back.view() == t && queue.out_waiting() == 0);
   }
+  void Echo() {
+    const char* base = queued ? queue.str() : reinterpret_cast<const char*>(memory.GetData());
+    const size_t from = src.N(written + 1), count = src.N(written - from + 1);
+    const string expected(base + from, count);
+    string back(count, '\0');
+    writer->Write(base + from, count);
+    if (!queued) queue.Write(memory.GetData() + written, count);
+    written += count;
+    queue.Read(&back[0], count);
+    VXF_CHECK(back == expected && out.Tell() == told);
+  }
   void Step() {
     vxf::Pick(
-        src.B() % 14, [&] { Put(&O::PutBool, &I::GetBool, 1); },
+        src.B() % 15, [&] { Put(&O::PutBool, &I::GetBool, 1); },
         [&] { Put(&O::PutChar, &I::GetChar, 1); }, [&] { Put(&O::PutBYTE, &I::GetBYTE, 1); },
         [&] { Put(&O::PutShort, &I::GetShort, 2); }, [&] { Put(&O::PutWORD, &I::GetWORD, 2); },
         [&] { Put(&O::PutInt, &I::GetInt, 4); }, [&] { Put(&O::PutUint, &I::GetUint, 4); },
         [&] { Put(&O::PutLong, &I::GetLong, 4); }, [&] { Put(&O::PutDWORD, &I::GetDWORD, 4); },
         [&] { Put(&O::PutDouble, &I::GetDouble, 8); }, [&] { Put(&O::PutInt64, &I::GetInt64, 8); },
         [&] { Put(&O::PutUint64, &I::GetUint64, 8); }, [&] { Put(&O::PutSizet, &I::GetSizet, 8); },
-        [&] { Text(); });
+        [&] { Text(); }, [&] { Echo(); });
   }
 };
 
