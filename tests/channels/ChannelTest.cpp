@@ -183,7 +183,11 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
       // Every constructor that allocates, in turn; whichever allocation fails, the objects made
       // before it are destroyed.
       {[&] { CMemWriter(), CMemWriter(9), CMemWriter("ab", 2), CMemWriter(w); }, none, ""},
-      {[&] { CMemStreamBuf(), PXIpcStreamBuf(q), CMemStreamBuf("ab", 2); }, none, ""},
+      {[&] {
+         CMemStreamBuf pair[2] = {}, fromText("ab", 2);
+         PXIpcStreamBuf{q};
+       },
+       none, ""},
       // The owner and its copy release the buffer once, the last of them.
       {[&] { CMemReader owner(new unsigned char[2], 2, true), sharer = owner; }, none, ""},
       {[&] { CFileReader(a.c_str(), Share::ShareRead); }, none, ""},

@@ -12,6 +12,8 @@ CMemStreamBuf::CMemStreamBuf(const char* data, size_t size)
 CMemStreamBuf::CMemStreamBuf(char* data, size_t size)
     : CMemStreamBuf(static_cast<const char*>(data), size) {}
 
+CMemStreamBuf::CMemStreamBuf() : CMemStreamBuf(1024) {}
+
 CMemStreamBuf::CMemStreamBuf(size_t initialSize, size_t, size_t)
     : reader_(nullptr), writer_(new CMemWriter(initialSize)) {}
 

@@ -38,12 +38,16 @@ class VX_API CMemStreamBuf : public IReadWriteDevice {
   /// The same as the `const char*` form.
   CMemStreamBuf(char* data, size_t size);
 
+  /// A write buffer with room for 1024 bytes, as `CMemStreamBuf(1024)`. Not
+  /// explicit, so that arrays of buffers can also be value-initialised:
+  ///
+  ///     vx::CMemStreamBuf buffers[4] = {};
+  CMemStreamBuf();
   /// A write buffer: its writer is a `CMemWriter(initialSize)`, with room for
   /// exactly `initialSize` bytes before it grows (and growing as needed
-  /// after). The second and third arguments have no effect. Without
-  /// arguments this is the default constructor (room for 1024 bytes), which
-  /// arrays of buffers use. `GetReader()` is null.
-  explicit CMemStreamBuf(size_t initialSize = 1024, size_t = 0, size_t = 0);
+  /// after). The second and third arguments have no effect. `GetReader()` is
+  /// null.
+  explicit CMemStreamBuf(size_t initialSize, size_t = 0, size_t = 0);
 
   CMemStreamBuf(const CMemStreamBuf&) = delete;
   CMemStreamBuf& operator=(const CMemStreamBuf&) = delete;
