@@ -8,17 +8,12 @@ install(TARGETS vexlo tavric
   ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
   INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
+# The public headers, folder by folder; each area's internal/ folder is not
+# interface and stays behind.
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/vexlo"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
   FILES_MATCHING PATTERN "*.h"
-  # The file platform layer is internal to the library.
-  PATTERN "FileApi.h" EXCLUDE
-  PATTERN "SharedFileHandle.h" EXCLUDE
-  PATTERN "CScratchArea.h" EXCLUDE
-  PATTERN "HostByteOrder.h" EXCLUDE
-  PATTERN "ByteScan.h" EXCLUDE
-  PATTERN "ValueCopy.h" EXCLUDE
-  PATTERN "HexBlocks.h" EXCLUDE)
+  PATTERN "internal" EXCLUDE)
 
 set(VEXLO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/vexlo")
 install(EXPORT vexloTargets

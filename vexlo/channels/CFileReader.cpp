@@ -1,6 +1,6 @@
 #include "vexlo/channels/CFileReader.h"
 
-#include "vexlo/channels/SharedFileHandle.h"
+#include "vexlo/channels/internal/SharedFileHandle.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
 namespace vx {

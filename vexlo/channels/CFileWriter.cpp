@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "vexlo/channels/SharedFileHandle.h"
+#include "vexlo/channels/internal/SharedFileHandle.h"
 
 namespace vx {
 

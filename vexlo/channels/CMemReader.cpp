@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "vexlo/channels/ValueCopy.h"
+#include "vexlo/channels/internal/ValueCopy.h"
 #include "vexlo/tvc/LogErr.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 

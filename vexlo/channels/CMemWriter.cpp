@@ -5,7 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "vexlo/channels/ValueCopy.h"
+#include "vexlo/channels/internal/ValueCopy.h"
 
 namespace vx {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/CStreamFormatException.h"
-#include "vexlo/streams/HostByteOrder.h"
+#include "vexlo/streams/internal/HostByteOrder.h"
 
 namespace vx {
 

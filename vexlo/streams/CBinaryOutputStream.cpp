@@ -1,6 +1,6 @@
 #include "vexlo/streams/CBinaryOutputStream.h"
 
-#include "vexlo/streams/HostByteOrder.h"
+#include "vexlo/streams/internal/HostByteOrder.h"
 
 namespace vx {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "vexlo/streams/CPortableOutputStream.h"
-#include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/CStreamFormatException.h"
-#include "vexlo/streams/HexBlocks.h"
-#include "vexlo/streams/HostByteOrder.h"
+#include "vexlo/streams/internal/HexBlocks.h"
+#include "vexlo/streams/internal/HostByteOrder.h"
 
 namespace vx {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "vexlo/streams/CScratchArea.h"
-#include "vexlo/streams/HexBlocks.h"
-#include "vexlo/streams/HostByteOrder.h"
+#include "vexlo/streams/internal/CScratchArea.h"
+#include "vexlo/streams/internal/HexBlocks.h"
+#include "vexlo/streams/internal/HostByteOrder.h"
 
 namespace vx {
 

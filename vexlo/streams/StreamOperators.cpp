@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "vexlo/streams/CScratchArea.h"
+#include "vexlo/streams/internal/CScratchArea.h"
 
 namespace vx {
 

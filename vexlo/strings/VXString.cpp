@@ -7,7 +7,7 @@
 #include <new>
 #include <ostream>
 
-#include "vexlo/strings/ByteScan.h"
+#include "vexlo/strings/internal/ByteScan.h"
 
 namespace vx {
 

@@ -1,4 +1,4 @@
-#include "vexlo/strings/ByteScan.h"
+#include "vexlo/strings/internal/ByteScan.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 # include <emmintrin.h>

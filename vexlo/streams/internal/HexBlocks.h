@@ -1,5 +1,5 @@
-#ifndef VEXLO_STREAMS_HEXBLOCKS_H
-#define VEXLO_STREAMS_HEXBLOCKS_H
+#ifndef VEXLO_STREAMS_INTERNAL_HEXBLOCKS_H
+#define VEXLO_STREAMS_INTERNAL_HEXBLOCKS_H
 
 /// \file
 /// Internal (not exported, not installed): the portable format's hexadecimal
@@ -31,4 +31,4 @@ size_t DecodeHexBlocks(unsigned char* text, size_t n) noexcept;
 }  // namespace detail
 }  // namespace vx
 
-#endif  // VEXLO_STREAMS_HEXBLOCKS_H
+#endif  // VEXLO_STREAMS_INTERNAL_HEXBLOCKS_H

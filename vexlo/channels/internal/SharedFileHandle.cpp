@@ -1,4 +1,4 @@
-#include "vexlo/channels/SharedFileHandle.h"
+#include "vexlo/channels/internal/SharedFileHandle.h"
 
 namespace vx {
 

@@ -1,5 +1,5 @@
-#ifndef VEXLO_STRINGS_BYTESCAN_H
-#define VEXLO_STRINGS_BYTESCAN_H
+#ifndef VEXLO_STRINGS_INTERNAL_BYTESCAN_H
+#define VEXLO_STRINGS_INTERNAL_BYTESCAN_H
 
 /// \file
 /// Internal (not exported, not part of the interface): the block scans under
@@ -51,4 +51,4 @@ size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
 }  // namespace detail
 }  // namespace vx
 
-#endif  // VEXLO_STRINGS_BYTESCAN_H
+#endif  // VEXLO_STRINGS_INTERNAL_BYTESCAN_H

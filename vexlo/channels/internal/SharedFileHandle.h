@@ -1,12 +1,12 @@
-#ifndef VEXLO_CHANNELS_SHAREDFILEHANDLE_H
-#define VEXLO_CHANNELS_SHAREDFILEHANDLE_H
+#ifndef VEXLO_CHANNELS_INTERNAL_SHAREDFILEHANDLE_H
+#define VEXLO_CHANNELS_INTERNAL_SHAREDFILEHANDLE_H
 
 /// \file
 /// Internal: not exported, included by the file channels' sources only.
 
 #include "vexlo/channels/EFileShareCharacteristics.h"
 #include "vexlo/channels/ESeekStart.h"
-#include "vexlo/channels/FileApi.h"
+#include "vexlo/channels/internal/FileApi.h"
 
 namespace vx {
 
@@ -48,4 +48,4 @@ class SharedFileHandle {
 
 }  // namespace vx
 
-#endif  // VEXLO_CHANNELS_SHAREDFILEHANDLE_H
+#endif  // VEXLO_CHANNELS_INTERNAL_SHAREDFILEHANDLE_H

@@ -1,5 +1,5 @@
-#ifndef VEXLO_STREAMS_CSCRATCHAREA_H
-#define VEXLO_STREAMS_CSCRATCHAREA_H
+#ifndef VEXLO_STREAMS_INTERNAL_CSCRATCHAREA_H
+#define VEXLO_STREAMS_INTERNAL_CSCRATCHAREA_H
 
 /// \file
 /// Internal to the library's streams; not part of its interface.
@@ -57,4 +57,4 @@ constexpr size_t MaxHexBlockSize = SIZE_MAX / 2;
 
 }  // namespace vx
 
-#endif  // VEXLO_STREAMS_CSCRATCHAREA_H
+#endif  // VEXLO_STREAMS_INTERNAL_CSCRATCHAREA_H

@@ -1,4 +1,4 @@
-#include "vexlo/streams/HexBlocks.h"
+#include "vexlo/streams/internal/HexBlocks.h"
 
 #include "vexlo/streams/CPortableOutputStream.h"
 

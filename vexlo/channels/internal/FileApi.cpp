@@ -1,7 +1,7 @@
 // The POSIX stand-in for the five Windows file operations (see FileApi.h).
 // On Windows the real functions are used and this file compiles to nothing.
 
-#include "vexlo/channels/FileApi.h"
+#include "vexlo/channels/internal/FileApi.h"
 
 #if !defined(_WIN32)
 

@@ -1,5 +1,5 @@
-#ifndef VEXLO_STREAMS_HOSTBYTEORDER_H
-#define VEXLO_STREAMS_HOSTBYTEORDER_H
+#ifndef VEXLO_STREAMS_INTERNAL_HOSTBYTEORDER_H
+#define VEXLO_STREAMS_INTERNAL_HOSTBYTEORDER_H
 
 /// \file
 /// Internal to the library's streams: the one place that knows the host's
@@ -23,4 +23,4 @@
 static_assert(VEXLO_HOST_LITTLE_ENDIAN,
               "the stream formats are little-endian and copy values as they lie in memory");
 
-#endif  // VEXLO_STREAMS_HOSTBYTEORDER_H
+#endif  // VEXLO_STREAMS_INTERNAL_HOSTBYTEORDER_H

@@ -1,5 +1,5 @@
-#ifndef VEXLO_CHANNELS_FILEAPI_H
-#define VEXLO_CHANNELS_FILEAPI_H
+#ifndef VEXLO_CHANNELS_INTERNAL_FILEAPI_H
+#define VEXLO_CHANNELS_INTERNAL_FILEAPI_H
 
 /// \file
 /// The file channels' platform layer: internal, not exported, never included
@@ -123,4 +123,4 @@ BOOL CloseHandle(HANDLE object);
 
 #endif
 
-#endif  // VEXLO_CHANNELS_FILEAPI_H
+#endif  // VEXLO_CHANNELS_INTERNAL_FILEAPI_H

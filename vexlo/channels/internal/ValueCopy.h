@@ -1,5 +1,5 @@
-#ifndef VEXLO_CHANNELS_VALUECOPY_H
-#define VEXLO_CHANNELS_VALUECOPY_H
+#ifndef VEXLO_CHANNELS_INTERNAL_VALUECOPY_H
+#define VEXLO_CHANNELS_INTERNAL_VALUECOPY_H
 
 /// \file
 /// Internal (not installed): the byte copy of the memory channels.
@@ -40,4 +40,4 @@ inline void CopyValue(void* to, const void* from, size_t count) noexcept {
 }  // namespace detail
 }  // namespace vx
 
-#endif  // VEXLO_CHANNELS_VALUECOPY_H
+#endif  // VEXLO_CHANNELS_INTERNAL_VALUECOPY_H
