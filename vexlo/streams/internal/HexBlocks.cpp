@@ -2,7 +2,7 @@
 
 #include "vexlo/streams/CPortableOutputStream.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#if !defined(VEXLO_NO_VECTOR_CODE) && (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64))
 # include <emmintrin.h>
 # define VX_HEXBLOCKS_SSE2 1
 #endif

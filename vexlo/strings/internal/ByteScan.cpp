@@ -1,6 +1,6 @@
 #include "vexlo/strings/internal/ByteScan.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#if !defined(VEXLO_NO_VECTOR_CODE) && (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64))
 # include <emmintrin.h>
 # define VX_BYTESCAN_SSE2 1
 #endif
