@@ -6,6 +6,10 @@
 # lands in build/coverage/html/.
 # Usage: scripts/coverage.sh
 #
+# The preset counts with -fprofile-update=atomic: the concurrency tests run
+# the library on several threads at once, and plain counter updates race
+# there, leaving counts that gcov cannot read (negative ones).
+#
 # Why these gcovr options:
 # - The counters of earlier runs are removed first, so that the figures are
 #   those of one run of the suite as it is now.
