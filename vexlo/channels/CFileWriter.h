@@ -81,27 +81,19 @@ class VX_API CFileWriter final : public tvc::ITVCBinaryWriter {
   /// `Write`.)
   void Write(const void* data, size_t count) override;
 
-  /// True while a file is open.
+  /// The members below behave exactly as `CFileReader`'s of the same names
+  /// (one body serves both): `IsValid()` is true while a file is open, and
+  /// the operators test it; `Close()` closes the file for every copy and is
+  /// harmless on an invalid writer; `Seek` returns the new position, and a
+  /// move the platform refuses closes the file and returns 0;
+  /// `GetCurrentPosition()` returns the position, or 4294967295 should the
+  /// platform fail. On an invalid writer `Seek` and `GetCurrentPosition`
+  /// return 0.
   bool IsValid() const;
-  /// `IsValid()`; for conditions only (`if (writer)`).
-  explicit operator bool();
-  /// `!IsValid()`.
-  bool operator!();
-
-  /// Closes the file for this writer and all its copies; they are all
-  /// invalid afterwards. On an invalid writer it does nothing, so closing
-  /// twice is harmless.
+  explicit operator bool();  ///< `IsValid()`; for conditions only.
+  bool operator!();          ///< `!IsValid()`.
   void Close();
-
-  /// Moves the file position by `offset` from `origin` and returns the new
-  /// position. A move the platform refuses (a position below 0 or beyond 32
-  /// bits; where `long` is wider than 32 bits, also an `offset` outside the
-  /// 32-bit range) closes the file, as `Close()` does, and returns 0. On an
-  /// invalid writer it returns 0 and changes nothing.
   unsigned long Seek(long offset, ESeekStart origin);
-
-  /// The current file position; 0 for an invalid writer. Should the platform
-  /// fail, its failure value 4294967295 is returned and the file stays open.
   unsigned long GetCurrentPosition() const;
 
  private:
