@@ -54,7 +54,9 @@ void CFileWriter::Open(const char* fileName, EFileCreationDisposition dispositio
 
 // The members shared with CFileReader are written once, in SharedFileHandle.cpp.
 
-void CFileWriter::Write(const void* data, size_t count) { filechannel::Write(file_.get(), data, count); }
+void CFileWriter::Write(const void* data, size_t count) {
+  filechannel::Write(file_.get(), data, count);
+}
 
 bool CFileWriter::IsValid() const { return filechannel::IsValid(file_.get()); }
 

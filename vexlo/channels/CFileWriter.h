@@ -81,19 +81,17 @@ class VX_API CFileWriter final : public tvc::ITVCBinaryWriter {
   /// `Write`.)
   void Write(const void* data, size_t count) override;
 
-  /// The members below behave exactly as `CFileReader`'s of the same names
-  /// (one body serves both): `IsValid()` is true while a file is open, and
-  /// the operators test it; `Close()` closes the file for every copy and is
-  /// harmless on an invalid writer; `Seek` returns the new position, and a
-  /// move the platform refuses closes the file and returns 0;
-  /// `GetCurrentPosition()` returns the position, or 4294967295 should the
-  /// platform fail. On an invalid writer `Seek` and `GetCurrentPosition`
-  /// return 0.
-  bool IsValid() const;
+  // The members below behave exactly as CFileReader's of the same names (one
+  // body serves both), with the writer in place of the reader.
+  bool IsValid() const;      ///< True while a file is open.
   explicit operator bool();  ///< `IsValid()`; for conditions only.
   bool operator!();          ///< `!IsValid()`.
-  void Close();
+  void Close();              ///< Closes the file for every copy; harmless when invalid.
+  /// Moves the position and returns it; a move the platform refuses closes
+  /// the file for every copy and returns 0, as does an invalid writer.
   unsigned long Seek(long offset, ESeekStart origin);
+  /// The position; 0 for an invalid writer, 4294967295 should the platform
+  /// fail (the file stays open).
   unsigned long GetCurrentPosition() const;
 
  private:

@@ -20,6 +20,10 @@
 ///   unchanged to the Windows function of the same name and returns its
 ///   result. The constants below have the Windows values. This header never
 ///   includes <windows.h>, whose macros of these names would replace them.
+///   Windows reads a file in one call, short only at its end, but a pipe
+///   hands over what it holds: there `ReadFile` may return fewer bytes while
+///   more are still to come (and fails with ERROR_BROKEN_PIPE once the
+///   writer has gone), where the stand-in below reads on.
 /// - FileApiPosix.cpp (elsewhere): a POSIX stand-in written from what the
 ///   channels rely on, nothing more:
 ///   - `HANDLE` carries a file descriptor; `INVALID_HANDLE_VALUE` (all bits

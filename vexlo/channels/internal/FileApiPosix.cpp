@@ -152,9 +152,8 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numbe
               void* /*overlapped*/) {
   char* const out = static_cast<char*>(buffer);
   const int fd = Descriptor(file);
-  return Repeat(numberOfBytesToRead, numberOfBytesRead, true, [&](DWORD done) {
-    return ::read(fd, out + done, numberOfBytesToRead - done);
-  });
+  return Repeat(numberOfBytesToRead, numberOfBytesRead, true,
+                [&](DWORD done) { return ::read(fd, out + done, numberOfBytesToRead - done); });
 }
 
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,

@@ -37,8 +37,8 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
 BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
               void* overlapped) {
   ::DWORD read = 0;
-  const BOOL result = ::ReadFile(file, buffer, numberOfBytesToRead, &read,
-                                 static_cast<LPOVERLAPPED>(overlapped));
+  const BOOL result =
+      ::ReadFile(file, buffer, numberOfBytesToRead, &read, static_cast<LPOVERLAPPED>(overlapped));
   if (numberOfBytesRead != nullptr) *numberOfBytesRead = static_cast<DWORD>(read);
   return result;
 }
@@ -54,9 +54,8 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,
 
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod) {
   ::LONG high = distanceToMoveHigh != nullptr ? *distanceToMoveHigh : 0;
-  const ::DWORD result = ::SetFilePointer(file, distanceToMove,
-                                          distanceToMoveHigh != nullptr ? &high : nullptr,
-                                          moveMethod);
+  const ::DWORD result = ::SetFilePointer(
+      file, distanceToMove, distanceToMoveHigh != nullptr ? &high : nullptr, moveMethod);
   if (distanceToMoveHigh != nullptr) *distanceToMoveHigh = static_cast<LONG>(high);
   return static_cast<DWORD>(result);
 }

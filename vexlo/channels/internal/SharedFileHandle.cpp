@@ -86,8 +86,8 @@ unsigned long GetCurrentPosition(const SharedFileHandle* file) noexcept {
 // bits the platform is asked for the low 32 bits, which never equal it.
 bool Read(SharedFileHandle* file, void* buffer, size_t count) noexcept {
   DWORD read = 0;
-  return IsValid(file) && ReadFile(file->Get(), buffer, static_cast<DWORD>(count), &read, nullptr) &&
-         read == count;
+  return IsValid(file) &&
+         ReadFile(file->Get(), buffer, static_cast<DWORD>(count), &read, nullptr) && read == count;
 }
 
 // A count beyond 32 bits is refused whole: its low 32 bits would write a
