@@ -21,6 +21,7 @@
 #include "vexlo/vexlo.h"
 
 #if !defined(_WIN32)
+# include <fcntl.h>
 # include <pthread.h>
 # include <signal.h>
 # include <sys/stat.h>
@@ -112,6 +113,7 @@ class Interrupter {
 std::string ThroughFifo(const std::vector<std::string>& pieces, const std::vector<size_t>& reads,
                         bool interrupted) {
   Fifo fifo;
+  std::atomic<bool> written{false};
   std::thread writer([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     CFileWriter out(fifo.path.c_str(), Disposition::OpenExisting, Share::ShareNone);
@@ -119,12 +121,24 @@ std::string ThroughFifo(const std::vector<std::string>& pieces, const std::vecto
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       out.Write(piece.data(), piece.size());
     }
+    out.Close();
+    written = true;
   });
   std::string got;
   {
     std::unique_ptr<Interrupter> interrupter;
     if (interrupted) interrupter.reset(new Interrupter({pthread_self(), writer.native_handle()}));
     CFileReader in(fifo.path.c_str(), Share::ShareRead);
+    if (!in) {
+      // Another reader takes what the writer writes until it is done, so that the test fails
+      // rather than waits for ever.
+      const int sink = ::open(fifo.path.c_str(), O_RDONLY | O_NONBLOCK);
+      for (char drained[4096]; !written;) {
+        if (::read(sink, drained, sizeof drained) <= 0) std::this_thread::yield();
+      }
+      ::close(sink);
+      got = "the reader did not open";
+    }
     for (size_t count : reads) {
       std::vector<char> buffer(count, '.');  // exactly `count`: a read past it is caught
       bool threw = false;
