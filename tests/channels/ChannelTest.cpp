@@ -13,7 +13,6 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <tuple>
 
 #include "support/AllocationFailure.h"
 #include "support/Platform.h"
@@ -53,25 +52,33 @@ TEST(Channels, EachReaderGivesBackInAnyPiecesWhatEachWriterStored) {
   for (auto* writer :
        std::initializer_list<tvc::ITVCBinaryWriter*>{&file, memory.GetWriter(), &ipc}) {
     size_t at = 0;
-    for (size_t n : {0, 1, 7, 1000, 0, 2, 4, 8, 16, 272}) writer->Write(&source[at], n), at += n;
+    for (size_t n : {0, 1, 7, 1000, 0, 2, 4, 8, 16, 272}) {
+      writer->Write(&source[at], n);
+      at += n;
+    }
   }
   CFileWriter(file).Close();  // closes the file for every copy
   EXPECT_FALSE(file.IsValid());
-  for (const Bytes& stored :
-       {ReadFile(out), Bytes(memory.str(), memory.str() + memory.out_waiting()),
-        Bytes(ipc.str(), ipc.str() + ipc.out_waiting())}) {
+  const char* const kinds[] = {"file", "memory", "ipc"};
+  const Bytes stores[] = {ReadFile(out), Bytes(memory.str(), memory.str() + memory.out_waiting()),
+                          Bytes(ipc.str(), ipc.str() + ipc.out_waiting())};
+  for (const Bytes& stored : stores) {
     CFileWriter(in.c_str(), Disposition::CreateAlways, Share::ShareNone)
         .Write(stored.data(), stored.size());
     CFileReader fileIn(in.c_str(), Share::ShareRead);
     CMemStreamBuf memoryIn(reinterpret_cast<const char*>(stored.data()), stored.size());
     PXIpcStreamBuf ipcIn;
     ipcIn.Write(stored.data(), stored.size());
-    for (auto* reader :
-         std::initializer_list<tvc::ITVCBinaryReader*>{&fileIn, memoryIn.GetReader(), &ipcIn}) {
+    tvc::ITVCBinaryReader* const readers[] = {&fileIn, memoryIn.GetReader(), &ipcIn};
+    for (tvc::ITVCBinaryReader* const& reader : readers) {
       Bytes got(source.size());
       size_t at = 0;
-      for (size_t n : {5, 0, 1, 2, 4, 8, 16, 1024, 250}) reader->Read(&got[at], n), at += n;
-      EXPECT_EQ(got, source);
+      for (size_t n : {5, 0, 1, 2, 4, 8, 16, 1024, 250}) {
+        reader->Read(&got[at], n);
+        at += n;
+      }
+      EXPECT_EQ(got, source) << "written by the " << kinds[&stored - stores]
+                             << " writer, read by the " << kinds[&reader - readers] << " reader";
     }
   }
 }
@@ -134,75 +141,129 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
   CFileWriter out(a.c_str(), Disposition::CreateAlways, Share::ShareNone), out2 = out;
   CMemReader reader(reinterpret_cast<const unsigned char*>("0123456789"), 10), copy = reader;
   char got[11] = {}, b[8] = {};
-  target.Write("ab", 2), out.Write("ab", 2), reader.Read(got, 4);
+  target.Write("ab", 2);
+  out.Write("ab", 2);
+  reader.Read(got, 4);
   const auto S = [](const auto& x) { return [&x] { return State(x); }; };
   const auto none = [] { return std::string(); };
-  const std::tuple<std::function<void()>, std::function<std::string()>, std::string> rows[] = {
-      // 5 bytes into capacity 1 need max(1 + 0, 5), then the terminator max(5 + 2, 6).
-      {[&] { w.Write("abcde", 5); }, S(w), "abcde|7"},
-      {[&] { w.Write("fg", 2); }, S(w), "abcdefg|10"},                     // full: max(7 + 3, 8)
-      {[&] { w.Write("hijklmnopq", 10); }, S(w), "abcdefghijklmnopq|25"},  // 17, then 18
-      {[&] { sized.Write("abcd", 4); }, S(sized), "abcd|5"},
-      {[&] { small = w, small = *&small; }, S(small), "abcdefghijklmnopq|18"},  // exactly its size
-      // Its own bytes, read from the storage that the growth replaces.
-      {[&] { w.Write(w.GetData() + 8, 9); }, S(w), "abcdefghijklmnopqijklmnopq|37"},
-      // A first write takes 16 bytes, also for 0 bytes, or twice a count of 8 or more; a later
-      // one that does not fit grows to 3 * (capacity + count) / 2.
-      {[&] { q.Write("", 0); }, S(q), "|16"},
-      {[&] { q.Write("abc", 3); }, S(q), "abc|16"},
-      {[&] { q10.Write("0123456789", 10); }, S(q10), "0123456789|20"},
-      {[&] { q.Read(b, 1); }, S(q), "bc|16"},
-      {[&] { EXPECT_THROW(q.Read(b, 3), Underrun); }, S(q), "bc|16"},
-      {[&] { q.Write("ABCDEFGHIJKLMNOPQRST", 20); }, S(q), "bcABCDEFGHIJKLMNOPQRST|54"},
-      {[&] { adopted.Write("!", 1); }, S(adopted), "wxyz!|7"},
-      {[&] { adopted.Write(adopted.str(), 5); }, S(adopted), "wxyz!wxyz!|18"},
-      {[&] { q.forward(); }, S(q), "abcABCDEFGHIJKLMNOPQRST|54"},
-      {[&] { target = q; }, S(target), "abcABCDEFGHIJKLMNOPQRST|54"},
-      // The memory reader: an underrun copies nothing and keeps the position, also when the
-      // logger cannot allocate and drops its line; a copy reads on alone.
-      {[&] { EXPECT_THROW(reader.Read(got + 4, 7), Underrun); }, [&] { return got; }, "0123"},
-      {[&] { reader.Read(got + 4, 6), copy.Read(got + 1, 1); }, [&] { return got; }, "0023456789"},
-      // File channels: copies share one handle and one position.
-      {[&] { EXPECT_EQ(in.Seek(0, ESeekStart::End), 10u); }, S(in2), "10"},
-      {[&] { EXPECT_EQ(in.Seek(-3, ESeekStart::Current), 7u); }, S(in2), "7"},
-      {[&] { EXPECT_EQ(in.Seek(4, ESeekStart(5)), 4u); }, S(in2), "4"},  // from the start
-      {[&] { EXPECT_THROW(in.Read(b, k4G), Underrun); }, S(in), "4"},    // would ask for 0
-      {[&] { EXPECT_THROW(in2.Read(b, 7), Underrun); }, [&] { return State(in) + b; }, "10456789"},
-      {[&] { EXPECT_EQ(in.Seek(-1, ESeekStart::Begin), 0u); }, S(in2), "closed"},  // for every copy
-      {[&] { EXPECT_THROW(in.Read(b, 0), Underrun); }, S(in), "closed"},
-      // Open closes the file for every copy first, then opens the new one for this writer alone
-      // (at 0, as the next row shows); a failure to allocate comes first and changes nothing.
-      {[&] { out.Open(ten.c_str(), Disposition::TruncateExisting, Share::ShareNone); }, S(out2),
+  struct Row {
+    const char* fact;  // what the row checks; it starts from the state the rows above left
+    std::function<void()> operation;
+    std::function<std::string()> state;
+    std::string expected;
+  };
+  const Row rows[] = {
+      // CMemWriter w: the content needs max(capacity + capacity / 2, size), then the terminator.
+      {"5 bytes into capacity 1 grow to 5, then 7", [&] { w.Write("abcde", 5); }, S(w), "abcde|7"},
+      {"a full writer grows to max(7 + 3, 8)", [&] { w.Write("fg", 2); }, S(w), "abcdefg|10"},
+      {"17 bytes need 17, then 25 for the terminator", [&] { w.Write("hijklmnopq", 10); }, S(w),
+       "abcdefghijklmnopq|25"},
+      {"CMemWriter(4) takes 4 bytes without growing", [&] { sized.Write("abcd", 4); }, S(sized),
+       "abcd|5"},
+      {"assignment gives exactly the size; self-assignment keeps it",
+       [&] {
+         small = w;
+         small = *&small;
+       },
+       S(small), "abcdefghijklmnopq|18"},
+      {"a writer's own bytes survive the growth that frees them",
+       [&] { w.Write(w.GetData() + 8, 9); }, S(w), "abcdefghijklmnopqijklmnopq|37"},
+      // PXIpcStreamBuf q: 16 bytes first (also for 0 bytes), or twice a count of 8 or more; a
+      // later Write that does not fit grows to 3 * (capacity + count) / 2.
+      {"a first Write of 0 bytes allocates 16", [&] { q.Write("", 0); }, S(q), "|16"},
+      {"3 bytes fit in 16", [&] { q.Write("abc", 3); }, S(q), "abc|16"},
+      {"a first Write of 10 bytes allocates 20", [&] { q10.Write("0123456789", 10); }, S(q10),
+       "0123456789|20"},
+      {"Read consumes from the front", [&] { q.Read(b, 1); }, S(q), "bc|16"},
+      {"Read of more than waits throws and consumes nothing",
+       [&] { EXPECT_THROW(q.Read(b, 3), Underrun); }, S(q), "bc|16"},
+      {"20 more bytes grow to 3 * (16 + 20) / 2", [&] { q.Write("ABCDEFGHIJKLMNOPQRST", 20); },
+       S(q), "bcABCDEFGHIJKLMNOPQRST|54"},
+      {"an adopted block of 4 grows on its first Write", [&] { adopted.Write("!", 1); }, S(adopted),
+       "wxyz!|7"},
+      {"a queue's own bytes survive the growth that frees them",
+       [&] { adopted.Write(adopted.str(), 5); }, S(adopted), "wxyz!wxyz!|18"},
+      {"forward() makes every byte wait again", [&] { q.forward(); }, S(q),
+       "abcABCDEFGHIJKLMNOPQRST|54"},
+      {"assignment copies bytes, positions and capacity", [&] { target = q; }, S(target),
+       "abcABCDEFGHIJKLMNOPQRST|54"},
+      // CMemReader reader, at 4 of 10; its copy `copy` is at 0. An underrun copies nothing and
+      // keeps the position, also when the logger cannot allocate and drops its line.
+      {"an underrun copies nothing", [&] { EXPECT_THROW(reader.Read(got + 4, 7), Underrun); },
+       [&] { return got; }, "0123"},
+      {"after an underrun the rest reads; a copy reads on alone",
+       [&] {
+         reader.Read(got + 4, 6);
+         copy.Read(got + 1, 1);
+       },
+       [&] { return got; }, "0023456789"},
+      // CFileReader in and its copy in2, on the ten bytes: one handle, one position.
+      {"Seek from the end moves every copy", [&] { EXPECT_EQ(in.Seek(0, ESeekStart::End), 10u); },
+       S(in2), "10"},
+      {"Seek back from the current position",
+       [&] { EXPECT_EQ(in.Seek(-3, ESeekStart::Current), 7u); }, S(in2), "7"},
+      {"an origin out of range seeks from the start",
+       [&] { EXPECT_EQ(in.Seek(4, ESeekStart(5)), 4u); }, S(in2), "4"},
+      {"a count of 4 GiB asks for 0 and throws", [&] { EXPECT_THROW(in.Read(b, k4G), Underrun); },
+       S(in), "4"},
+      {"a short read throws with the bytes there in place, at the end",
+       [&] { EXPECT_THROW(in2.Read(b, 7), Underrun); }, [&] { return State(in) + b; }, "10456789"},
+      {"a refused Seek returns 0 and closes every copy",
+       [&] { EXPECT_EQ(in.Seek(-1, ESeekStart::Begin), 0u); }, S(in2), "closed"},
+      {"Read on a closed reader throws, also for 0 bytes",
+       [&] { EXPECT_THROW(in.Read(b, 0), Underrun); }, S(in), "closed"},
+      // CFileWriter out and its copy out2. Open closes the file for every copy first, then opens
+      // the new one for this writer alone, at 0; a failure to allocate comes first and changes
+      // nothing.
+      {"Open closes the old file for every copy",
+       [&] { out.Open(ten.c_str(), Disposition::TruncateExisting, Share::ShareNone); }, S(out2),
        "closed"},
-      {[&] { out.Write("xyz", k4G + 3); }, S(out), "0"},  // refused whole; `data` is not read
-      {[&] { out.Write("xyz", 3); }, S(out), "3"},
-      {[&] { out.Seek(0x7FFFFFFF, ESeekStart::Begin); }, S(out), "2147483647"},
-      {[&] { out.Seek(0x7FFFFFFF, ESeekStart::Current); }, S(out), "4294967294"},
-      // Beyond 4 GiB fails and closes the file; Wine (as of 8.0) moves there, answering 0.
-      {[&] { out.Seek(2, ESeekStart::Current); }, S(out), RunningUnderWine() ? "0" : "closed"},
-      // Every constructor that allocates, in turn; whichever allocation fails, the objects made
-      // before it are destroyed.
-      {[&] { CMemWriter(), CMemWriter(9), CMemWriter("ab", 2), CMemWriter(w); }, none, ""},
-      {[&] {
+      {"a count of 4 GiB + 3 is refused whole, `data` unread", [&] { out.Write("xyz", k4G + 3); },
+       S(out), "0"},
+      {"Write advances the position", [&] { out.Write("xyz", 3); }, S(out), "3"},
+      {"Seek to the largest 32-bit distance", [&] { out.Seek(0x7FFFFFFF, ESeekStart::Begin); },
+       S(out), "2147483647"},
+      {"Seek to 4 GiB - 2", [&] { out.Seek(0x7FFFFFFF, ESeekStart::Current); }, S(out),
+       "4294967294"},
+      // Wine (as of 8.0) moves there, answering 0.
+      {"Seek beyond 4 GiB fails and closes the file", [&] { out.Seek(2, ESeekStart::Current); },
+       S(out), RunningUnderWine() ? "0" : "closed"},
+      // Whichever allocation fails, the objects made before it are destroyed.
+      {"each CMemWriter constructor that allocates",
+       [&] {
+         CMemWriter();
+         CMemWriter(9);
+         CMemWriter("ab", 2);
+         CMemWriter{w};
+       },
+       none, ""},
+      {"an array of buffers, a read buffer, a queue's copy",
+       [&] {
          CMemStreamBuf pair[2] = {}, fromText("ab", 2);
          PXIpcStreamBuf{q};
        },
        none, ""},
-      // The owner and its copy release the buffer once, the last of them.
-      {[&] { CMemReader owner(new unsigned char[2], 2, true), sharer = owner; }, none, ""},
-      {[&] { CFileReader(a.c_str(), Share::ShareRead); }, none, ""},
-      {[&] { CFileWriter(fresh.c_str(), Disposition::CreateNew, Share::ShareNone); }, none, ""},
+      {"an owning reader and its copy release the buffer once",
+       [&] { CMemReader owner(new unsigned char[2], 2, true), sharer = owner; }, none, ""},
+      {"a CFileReader", [&] { CFileReader(a.c_str(), Share::ShareRead); }, none, ""},
+      {"a CFileWriter",
+       [&] { CFileWriter(fresh.c_str(), Disposition::CreateNew, Share::ShareNone); }, none, ""},
   };
   testing::internal::CaptureStderr();  // the memory reader logs its underrun
-  for (const auto& row : rows) {
-    const auto state = [&] { return std::to_string(OpenFiles()) + ":" + std::get<1>(row)(); };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << &row - rows << ": " << row.fact);
+    // The open files count too: a failed operation must not leak one.
+    const auto state = [&] { return std::to_string(OpenFiles()) + ":" + row.state(); };
     const std::string before = state();
     // An allocation failure that the operation swallowed (the logger does) is rethrown, so that the
     // state is checked after it too.
     ForEachAllocationFailure(
-        [&] { std::get<0>(row)(), AllocationFailureFired() ? throw std::bad_alloc() : void(); },
-        [&] { EXPECT_EQ(state(), before) << "row " << &row - rows; });
-    EXPECT_EQ(std::get<1>(row)(), std::get<2>(row)) << "row " << &row - rows;
+        [&] {
+          row.operation();
+          if (AllocationFailureFired()) throw std::bad_alloc();
+        },
+        [&] { EXPECT_EQ(state(), before) << "after a failed allocation"; });
+    EXPECT_EQ(row.state(), row.expected);
   }
   testing::internal::GetCapturedStderr();
   out.Close();

@@ -34,7 +34,10 @@ DWORD GrantedBy(const Channel& holder, const std::string& path) {
     const HANDLE h =
         CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) granted |= share, CloseHandle(h);
+    if (h != INVALID_HANDLE_VALUE) {
+      granted |= share;
+      CloseHandle(h);
+    }
   }
   return granted;
 }
@@ -46,8 +49,11 @@ TEST(FileShareMode, EachValueGrantsTheModeOfItsRowToOtherOpeners) {
       testing::TempDir() + "vexlo-share-" + std::to_string(GetCurrentProcessId());
   CFileWriter(path.c_str(), vx::EFileCreationDisposition::CreateAlways, Share::ShareNone);
   // A reader holds read access alone: a reader that lets others only read is let in beside it.
-  EXPECT_TRUE(CFileReader(path.c_str(), Share::ShareRead).IsValid() &&
-              CFileReader(path.c_str(), Share::ShareRead).IsValid());
+  {
+    const CFileReader first(path.c_str(), Share::ShareRead);
+    EXPECT_TRUE(first.IsValid()) << "the first reader";
+    EXPECT_TRUE(CFileReader(path.c_str(), Share::ShareRead).IsValid()) << "a second reader";
+  }
   // Out-of-range values share nothing, as 3 does.
   const std::pair<int, DWORD> rows[] = {
       {0, FILE_SHARE_DELETE}, {1, FILE_SHARE_WRITE}, {2, FILE_SHARE_READ}, {3, 0}, {7, 0}, {-1, 0}};

@@ -5,13 +5,11 @@
 
 namespace vx {
 
-using namespace fileapi;
-
 // The record is allocated before the platform is asked, so that a failed
 // allocation leaves no open handle behind.
 CFileReader::CFileReader(const char* fileName, EFileShareCharacteristics share)
     : file_(std::make_shared<SharedFileHandle>()) {
-  file_->Open(fileName, GENERIC_READ, share, OPEN_EXISTING);
+  file_->Open(fileName, fileapi::GENERIC_READ, share, fileapi::OPEN_EXISTING);
 }
 
 CFileReader::CFileReader(const CFileReader& other) noexcept = default;
@@ -20,32 +18,26 @@ CFileReader& CFileReader::operator=(const CFileReader& other) noexcept = default
 
 CFileReader::~CFileReader() = default;
 
+// The members shared with CFileWriter are written once, in SharedFileHandle.cpp.
+
 void CFileReader::Read(void* buffer, size_t count) {
-  // An invalid reader does not consult the platform: on Windows the invalid
-  // handle value doubles as the current process's pseudo-handle.
-  DWORD read = 0;
-  if (!IsValid() || !ReadFile(file_->Get(), buffer, static_cast<DWORD>(count), &read, nullptr) ||
-      read != count) {
-    throw tvc::TVCBufferUnderrunException();
-  }
+  if (!filechannel::Read(file_.get(), buffer, count)) throw tvc::TVCBufferUnderrunException();
 }
 
-bool CFileReader::IsValid() const { return file_ && file_->IsOpen(); }
+bool CFileReader::IsValid() const { return filechannel::IsValid(file_.get()); }
 
 CFileReader::operator bool() { return IsValid(); }
 
 bool CFileReader::operator!() { return !IsValid(); }
 
-void CFileReader::Close() {
-  if (file_) file_->Close();
-}
+void CFileReader::Close() { filechannel::Close(file_.get()); }
 
 unsigned long CFileReader::Seek(long offset, ESeekStart origin) {
-  return file_ ? file_->Seek(offset, origin) : 0;
+  return filechannel::Seek(file_.get(), offset, origin);
 }
 
 unsigned long CFileReader::GetCurrentPosition() const {
-  return file_ ? file_->GetCurrentPosition() : 0;
+  return filechannel::GetCurrentPosition(file_.get());
 }
 
 }  // namespace vx

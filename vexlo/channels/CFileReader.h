@@ -66,6 +66,10 @@ class VX_API CFileReader final : public tvc::ITVCBinaryReader {
   /// - The platform takes a 32-bit count: of a `count` of 2^32 or more only
   ///   the low 32 bits are asked for, and since that never equals `count`,
   ///   it throws.
+  /// - A pipe (a FIFO) has no end until its writer has gone. POSIX systems
+  ///   read on while its bytes come in pieces; Windows hands over what the
+  ///   pipe holds at the time, so there a `Read` that arrives in pieces
+  ///   throws with the first piece in `buffer`.
   /// Nothing is logged.
   void Read(void* buffer, size_t count) override;
 

@@ -27,8 +27,6 @@ DWORD CreationDisposition(EFileCreationDisposition disposition) {
   }
 }
 
-constexpr size_t kLargestPlatformCount = 0xFFFFFFFFu;
-
 }  // namespace
 
 CFileWriter::CFileWriter() noexcept = default;
@@ -54,28 +52,26 @@ void CFileWriter::Open(const char* fileName, EFileCreationDisposition dispositio
   file_ = std::move(fresh);
 }
 
+// The members shared with CFileReader are written once, in SharedFileHandle.cpp.
+
 void CFileWriter::Write(const void* data, size_t count) {
-  if (!IsValid() || count > kLargestPlatformCount) return;
-  DWORD written = 0;
-  WriteFile(file_->Get(), data, static_cast<DWORD>(count), &written, nullptr);
+  filechannel::Write(file_.get(), data, count);
 }
 
-bool CFileWriter::IsValid() const { return file_ && file_->IsOpen(); }
+bool CFileWriter::IsValid() const { return filechannel::IsValid(file_.get()); }
 
 CFileWriter::operator bool() { return IsValid(); }
 
 bool CFileWriter::operator!() { return !IsValid(); }
 
-void CFileWriter::Close() {
-  if (file_) file_->Close();
-}
+void CFileWriter::Close() { filechannel::Close(file_.get()); }
 
 unsigned long CFileWriter::Seek(long offset, ESeekStart origin) {
-  return file_ ? file_->Seek(offset, origin) : 0;
+  return filechannel::Seek(file_.get(), offset, origin);
 }
 
 unsigned long CFileWriter::GetCurrentPosition() const {
-  return file_ ? file_->GetCurrentPosition() : 0;
+  return filechannel::GetCurrentPosition(file_.get());
 }
 
 }  // namespace vx

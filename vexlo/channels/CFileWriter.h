@@ -81,27 +81,17 @@ class VX_API CFileWriter final : public tvc::ITVCBinaryWriter {
   /// `Write`.)
   void Write(const void* data, size_t count) override;
 
-  /// True while a file is open.
-  bool IsValid() const;
-  /// `IsValid()`; for conditions only (`if (writer)`).
-  explicit operator bool();
-  /// `!IsValid()`.
-  bool operator!();
-
-  /// Closes the file for this writer and all its copies; they are all
-  /// invalid afterwards. On an invalid writer it does nothing, so closing
-  /// twice is harmless.
-  void Close();
-
-  /// Moves the file position by `offset` from `origin` and returns the new
-  /// position. A move the platform refuses (a position below 0 or beyond 32
-  /// bits; where `long` is wider than 32 bits, also an `offset` outside the
-  /// 32-bit range) closes the file, as `Close()` does, and returns 0. On an
-  /// invalid writer it returns 0 and changes nothing.
+  // The members below behave exactly as CFileReader's of the same names (one
+  // body serves both), with the writer in place of the reader.
+  bool IsValid() const;      ///< True while a file is open.
+  explicit operator bool();  ///< `IsValid()`; for conditions only.
+  bool operator!();          ///< `!IsValid()`.
+  void Close();              ///< Closes the file for every copy; harmless when invalid.
+  /// Moves the position and returns it; a move the platform refuses closes
+  /// the file for every copy and returns 0, as does an invalid writer.
   unsigned long Seek(long offset, ESeekStart origin);
-
-  /// The current file position; 0 for an invalid writer. Should the platform
-  /// fail, its failure value 4294967295 is returned and the file stays open.
+  /// The position; 0 for an invalid writer, 4294967295 should the platform
+  /// fail (the file stays open).
   unsigned long GetCurrentPosition() const;
 
  private:

@@ -83,14 +83,8 @@ void CMemWriter::Write(const void* data, size_t count) {
   buffer_[size_] = 0;
 }
 
-// The new bytes are copied before the old storage is freed: `data` may lie
-// in it.
 void CMemWriter::GrowAndAppend(size_t capacity, const void* data, size_t count) {
-  unsigned char* fresh = Allocate(capacity);
-  std::memcpy(fresh, buffer_, size_);
-  std::memcpy(fresh + size_, data, count);
-  delete[] buffer_;
-  buffer_ = fresh;
+  detail::GrowStorage(buffer_, size_, capacity, data, count);
   capacity_ = capacity;
 }
 

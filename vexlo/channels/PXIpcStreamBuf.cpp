@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "vexlo/channels/internal/ValueCopy.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
 namespace vx {
@@ -80,13 +81,7 @@ void PXIpcStreamBuf::Read(void* buffer, size_t count) {
 void PXIpcStreamBuf::Write(const void* data, size_t count) {
   const size_t capacity = CapacityFor(buffer_ != nullptr, capacity_, writePosition_, count);
   if (buffer_ == nullptr || capacity != capacity_) {
-    // The new bytes are copied before the old storage is freed: `data` may
-    // lie in it.
-    char* fresh = new char[capacity];
-    if (writePosition_ != 0) std::memcpy(fresh, buffer_, writePosition_);
-    if (count != 0) std::memcpy(fresh + writePosition_, data, count);
-    delete[] buffer_;
-    buffer_ = fresh;
+    detail::GrowStorage(buffer_, writePosition_, capacity, data, count);
     capacity_ = capacity;
   } else if (count != 0) {
     std::memmove(buffer_ + writePosition_, data, count);

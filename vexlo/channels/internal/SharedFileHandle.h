@@ -3,6 +3,11 @@
 
 /// \file
 /// Internal: not exported, included by the file channels' sources only.
+/// `CFileReader` and `CFileWriter` are one body: the record they share with
+/// their copies, and the operations of `vx::filechannel` that their members
+/// of the same names forward to.
+
+#include <cstddef>
 
 #include "vexlo/channels/EFileShareCharacteristics.h"
 #include "vexlo/channels/ESeekStart.h"
@@ -18,9 +23,6 @@ namespace vx {
 ///   them see an invalid file.
 /// - The destructor, run when the last holder lets go, closes the handle if
 ///   nobody closed it before.
-///
-/// It implements the operations that `CFileReader` and `CFileWriter` share;
-/// each returns what the channels' operations of the same name return.
 class SharedFileHandle {
  public:
   /// A record that holds no file.
@@ -39,12 +41,28 @@ class SharedFileHandle {
   bool IsOpen() const noexcept;
   fileapi::HANDLE Get() const noexcept { return handle_; }
   void Close() noexcept;
-  unsigned long Seek(long offset, ESeekStart origin) noexcept;
-  unsigned long GetCurrentPosition() const noexcept;
 
  private:
   fileapi::HANDLE handle_;
 };
+
+/// The members that `CFileReader` and `CFileWriter` share, each documented in
+/// the channels' headers under its own name. `file` is the channel's record,
+/// null in a writer that never opened a file, which acts as a closed one.
+namespace filechannel {
+
+bool IsValid(const SharedFileHandle* file) noexcept;
+void Close(SharedFileHandle* file) noexcept;
+unsigned long Seek(SharedFileHandle* file, long offset, ESeekStart origin) noexcept;
+unsigned long GetCurrentPosition(const SharedFileHandle* file) noexcept;
+/// One `ReadFile` of `count` bytes (its low 32 bits): true when exactly
+/// `count` arrived. False at once for a closed file.
+bool Read(SharedFileHandle* file, void* buffer, size_t count) noexcept;
+/// One `WriteFile` of `count` bytes, its outcome ignored. Nothing for a
+/// closed file or a `count` beyond 32 bits.
+void Write(SharedFileHandle* file, const void* data, size_t count) noexcept;
+
+}  // namespace filechannel
 
 }  // namespace vx
 

@@ -1,29 +1,38 @@
 // The POSIX stand-in for the five Windows file operations (see FileApi.h).
-// On Windows the real functions are used and this file compiles to nothing.
 
 #include "vexlo/channels/internal/FileApi.h"
 
-#if !defined(_WIN32)
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-# include <fcntl.h>
-# include <sys/stat.h>
-# include <unistd.h>
-
-# include <cerrno>
-# include <cstddef>
-# include <cstdint>
-# include <limits>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <limits>
 
 namespace vx {
 namespace fileapi {
 
 namespace {
 
-int Descriptor(HANDLE handle) { return static_cast<int>(reinterpret_cast<std::intptr_t>(handle)); }
+// A handle is the descriptor's value, or for a FIFO -2 minus the descriptor:
+// writing to a FIFO takes the SIGPIPE guard below, and the mark spares every
+// other write the cost of asking. No handle of either kind is -1, the
+// invalid one.
+int Descriptor(HANDLE handle) {
+  const std::intptr_t value = reinterpret_cast<std::intptr_t>(handle);
+  return static_cast<int>(value >= 0 ? value : -2 - value);
+}
 
-HANDLE Handle(int descriptor) {
+bool IsPipe(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle) < -1; }
+
+HANDLE Handle(int descriptor, bool pipe) {
+  const std::intptr_t value = pipe ? -2 - std::intptr_t{descriptor} : descriptor;
   // NOLINTNEXTLINE(performance-no-int-to-ptr): the stand-in's handles are descriptors
-  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(descriptor));
+  return reinterpret_cast<HANDLE>(value);
 }
 
 // Translates access and disposition into open(2) flags; -1 for a
@@ -32,7 +41,7 @@ int OpenFlags(DWORD access, DWORD disposition) {
   int flags = O_CLOEXEC;
   const bool reads = (access & GENERIC_READ) != 0;
   const bool writes = (access & GENERIC_WRITE) != 0;
-  if ((access & ~(GENERIC_READ | GENERIC_WRITE)) != 0 || (!reads && !writes)) return -1;
+  if ((access & ~DWORD{GENERIC_READ | GENERIC_WRITE}) != 0 || (!reads && !writes)) return -1;
   flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
   switch (disposition) {
     case CREATE_NEW:
@@ -51,6 +60,64 @@ int OpenFlags(DWORD access, DWORD disposition) {
       return -1;
   }
 }
+
+// Windows reads and writes a file in one call; POSIX may answer in parts (a
+// pipe hands over what it holds, a signal cuts a call short) or fail with
+// EINTR. `step(done)` transfers the bytes after the first `done` and returns
+// what read(2) or write(2) returned; it is repeated until `count` bytes are
+// done, a step moves nothing (the end of the file) or one fails with another
+// error. There is at least one step, so that a count of 0 still fails on a
+// descriptor that cannot transfer. A short transfer succeeds only where
+// `shortIsEnd` says it marks the end of the file.
+template <class Step>
+BOOL Repeat(DWORD count, DWORD* transferred, bool shortIsEnd, Step step) {
+  DWORD done = 0;
+  ssize_t n;
+  do {
+    n = step(done);
+    if (n > 0) done += static_cast<DWORD>(n);
+  } while ((n > 0 && done < count) || (n == -1 && errno == EINTR));
+  if (transferred != nullptr) *transferred = done;
+  if (n == 0 && done < count && !shortIsEnd) errno = EIO;
+  return n >= 0 && (done == count || shortIsEnd) ? TRUE : FALSE;
+}
+
+// A write to a pipe whose reader has gone raises SIGPIPE, which ends the
+// process unless it handles the signal; Windows fails the write instead.
+// While this lives, SIGPIPE is blocked in this thread; `TakeBack()` removes
+// the one that a failed write raised, unless one was pending already (a
+// second one is not queued), before the old mask returns.
+class PipeSignalBlock {
+ public:
+  PipeSignalBlock() {
+    sigemptyset(&pipe_);
+    sigaddset(&pipe_, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    sigset_t pending;
+    wasPending_ = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+  }
+  ~PipeSignalBlock() {
+    const int error = errno;
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    errno = error;
+  }
+  PipeSignalBlock(const PipeSignalBlock&) = delete;
+  PipeSignalBlock& operator=(const PipeSignalBlock&) = delete;
+
+  void TakeBack() {
+    if (wasPending_) return;
+    const int error = errno;
+    const timespec now = {0, 0};
+    while (sigtimedwait(&pipe_, nullptr, &now) == -1 && errno == EINTR) {
+    }
+    errno = error;
+  }
+
+ private:
+  sigset_t pipe_;
+  sigset_t old_;
+  bool wasPending_;
+};
 
 }  // namespace
 
@@ -78,47 +145,26 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
     errno = error;
     return INVALID_HANDLE_VALUE;
   }
-  return Handle(fd);
+  return Handle(fd, S_ISFIFO(status.st_mode));
 }
 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
               void* /*overlapped*/) {
   char* const out = static_cast<char*>(buffer);
-  DWORD done = 0;
-  BOOL result = TRUE;
-  // At least one read(2), so that a read of 0 bytes still fails on a
-  // descriptor that is invalid or not open for reading.
-  do {
-    const ssize_t n = ::read(Descriptor(file), out + done, numberOfBytesToRead - done);
-    if (n > 0) {
-      done += static_cast<DWORD>(n);
-    } else if (n == 0) {
-      break;  // end of file: success with the bytes so far
-    } else if (errno != EINTR) {
-      result = FALSE;
-    }
-  } while (result == TRUE && done < numberOfBytesToRead);
-  if (numberOfBytesRead != nullptr) *numberOfBytesRead = done;
-  return result;
+  const int fd = Descriptor(file);
+  return Repeat(numberOfBytesToRead, numberOfBytesRead, true,
+                [&](DWORD done) { return ::read(fd, out + done, numberOfBytesToRead - done); });
 }
 
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,
                DWORD* numberOfBytesWritten, void* /*overlapped*/) {
   const char* const in = static_cast<const char*>(buffer);
-  DWORD done = 0;
-  BOOL result = TRUE;
-  do {
-    const ssize_t n = ::write(Descriptor(file), in + done, numberOfBytesToWrite - done);
-    if (n > 0) {
-      done += static_cast<DWORD>(n);
-    } else if (n == 0) {
-      // Nothing taken although bytes remain: give up rather than spin.
-      if (done < numberOfBytesToWrite) result = FALSE;
-    } else if (errno != EINTR) {
-      result = FALSE;
-    }
-  } while (result == TRUE && done < numberOfBytesToWrite);
-  if (numberOfBytesWritten != nullptr) *numberOfBytesWritten = done;
+  const int fd = Descriptor(file);
+  const auto step = [&](DWORD done) { return ::write(fd, in + done, numberOfBytesToWrite - done); };
+  if (!IsPipe(file)) return Repeat(numberOfBytesToWrite, numberOfBytesWritten, false, step);
+  PipeSignalBlock block;
+  const BOOL result = Repeat(numberOfBytesToWrite, numberOfBytesWritten, false, step);
+  if (result == FALSE && errno == EPIPE) block.TakeBack();
   return result;
 }
 
@@ -183,5 +229,3 @@ BOOL CloseHandle(HANDLE object) {
 
 }  // namespace fileapi
 }  // namespace vx
-
-#endif
