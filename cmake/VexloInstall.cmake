@@ -43,6 +43,14 @@ install(FILES
 file(RELATIVE_PATH VEXLO_PC_RELATIVE_PREFIX
   "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 string(REGEX REPLACE "/$" "" VEXLO_PC_RELATIVE_PREFIX "${VEXLO_PC_RELATIVE_PREFIX}")
+# Relocatable (paths relative to where vexlo.pc is installed), except in the
+# system's own prefix, where the Debian packages install: there pkg-config
+# recognises /usr/include and the multiarch library directory and drops them.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(VEXLO_PC_PREFIX "/usr")
+else()
+  set(VEXLO_PC_PREFIX "\${pcfiledir}/${VEXLO_PC_RELATIVE_PREFIX}")
+endif()
 # Include and link flags only: the language standard is the consumer's choice
 # (C++17 or later, as the CMake target's cxx_std_17 says). A static build adds
 # the definitions that turn the export macros off.
@@ -55,3 +63,7 @@ configure_file("${PROJECT_SOURCE_DIR}/cmake/vexlo.pc.in"
 install(FILES "${PROJECT_BINARY_DIR}/vexlo.pc"
   DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig"
   COMPONENT Development)
+
+if(PROJECT_IS_TOP_LEVEL)
+  include(VexloPackaging)
+endif()

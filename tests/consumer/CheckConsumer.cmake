@@ -57,7 +57,8 @@ function(wine_path out)
 endfunction()
 
 # Runs the consumer program and checks which of the library's shared objects
-# or DLLs it needs. `dll_dirs` lists files whose directories Windows must search.
+# or DLLs it needs. Further arguments: files (DLLs) whose directories a
+# Windows program searches.
 function(check_program program)
   if(NOT EXISTS "${program}")
     message(FATAL_ERROR "the consumer program ${program} was not built")
@@ -65,7 +66,8 @@ function(check_program program)
   if(EMULATOR)
     set(dll_files ${ARGN})
     wine_path(winepath ${dll_files})
-    run("${CMAKE_COMMAND}" -E env "WINEPATH=${winepath}" ${EMULATOR} "${program}")
+    set(ENV{WINEPATH} "${winepath}")
+    run(${EMULATOR} "${program}")
   else()
     run("${program}")
   endif()
