@@ -6,7 +6,9 @@
 # -DMODE=find_package      builds the consumer against PREFIX with find_package
 # -DMODE=add_subdirectory  builds the consumer with the source tree added
 # -DMODE=pkg_config        compiles the consumer with the flags of PREFIX's vexlo.pc
-# -DMODE=no_boost          checks that nothing installed in PREFIX reaches Boost
+# -DMODE=headers           checks the installed headers: each include resolves in
+#                          PREFIX or is the system's or fmt's, and nothing
+#                          installed reaches Boost
 #
 # Also: SOURCE (the library's source tree), CONFIG, SHARED (ON/OFF), LIBDIR
 # (the install's library directory), SUFFIX (of programs), the build's
@@ -166,22 +168,35 @@ elseif(MODE STREQUAL "pkg_config")
   file(GLOB dlls "${PREFIX}/bin/*.dll")
   check_program("${program}" ${dlls})
 
-elseif(MODE STREQUAL "no_boost")
+elseif(MODE STREQUAL "headers")
   # Boost is a private build dependency. A consumer's compile that reads no
   # Boost header and a package that names no Boost build exactly the same
   # whether Boost is on the machine or not, so this is what is checked: the
   # installed headers include no Boost header, the CMake package and
   # vexlo.pc mention no Boost, and the compiler, asked for every header the
   # consumer's translation unit reads (-M), lists none from Boost.
+  # Each installed header includes the library's own installed headers, the
+  # standard library's, or (vexlo/fmt.h) fmt's: nothing of the build tree.
   file(GLOB_RECURSE headers "${PREFIX}/include/vexlo/*.h")
   if(NOT headers)
     message(FATAL_ERROR "no headers installed in ${PREFIX}/include/vexlo")
   endif()
   foreach(header IN LISTS headers)
-    file(STRINGS "${header}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]boost/")
-    if(lines)
-      message(FATAL_ERROR "${header} includes Boost: ${lines}")
-    endif()
+    file(STRINGS "${header}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+      if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*([<\"])([^>\"]+)[>\"]")
+        message(FATAL_ERROR "${header}: an include that names no header: ${line}")
+      endif()
+      set(delimiter "${CMAKE_MATCH_1}")
+      set(name "${CMAKE_MATCH_2}")
+      if(name MATCHES "^vexlo/")
+        if(NOT EXISTS "${PREFIX}/include/${name}")
+          message(FATAL_ERROR "${header} includes ${name}, which is not installed")
+        endif()
+      elseif(delimiter STREQUAL "\"" OR (name MATCHES "/" AND NOT name MATCHES "^fmt/"))
+        message(FATAL_ERROR "${header} includes ${name}, neither the library's nor the system's")
+      endif()
+    endforeach()
   endforeach()
   file(GLOB_RECURSE package_files "${PREFIX}/*.cmake" "${PREFIX}/*.pc")
   foreach(file IN LISTS package_files)
@@ -209,7 +224,8 @@ elseif(MODE STREQUAL "no_boost")
     message(FATAL_ERROR "the consumer's compile reads Boost headers:\n${deps}")
   endif()
   list(LENGTH headers count)
-  message(STATUS "${count} installed headers, the CMake package and vexlo.pc: no Boost")
+  message(STATUS "${count} installed headers include only installed, system and fmt headers; "
+    "they, the CMake package and vexlo.pc reach no Boost")
 
 else()
   message(FATAL_ERROR "unknown MODE '${MODE}'")
