@@ -22,25 +22,29 @@
 #include "vexlo/strings/VXString.h"
 #include "vexlo/strings/VXSubString.h"
 
+namespace fmt {
+
 /// `vx::VXString` formats as its bytes, with the options of a string.
 template <>
-struct fmt::formatter<vx::VXString> : fmt::formatter<fmt::string_view> {
+struct formatter<vx::VXString> : formatter<string_view> {
   /// Writes the string's `length()` bytes.
   template <typename FormatContext>
   auto format(const vx::VXString& s, FormatContext& ctx) const -> decltype(ctx.out()) {
-    return fmt::formatter<fmt::string_view>::format(fmt::string_view(s.data(), s.length()), ctx);
+    return formatter<string_view>::format(string_view(s.data(), s.length()), ctx);
   }
 };
 
 /// `vx::VXSubString` formats as the bytes it views, with the options of a
 /// string; the null sub-string as the empty string.
 template <>
-struct fmt::formatter<vx::VXSubString> : fmt::formatter<fmt::string_view> {
+struct formatter<vx::VXSubString> : formatter<string_view> {
   /// Writes the view's `length()` bytes.
   template <typename FormatContext>
   auto format(const vx::VXSubString& s, FormatContext& ctx) const -> decltype(ctx.out()) {
-    return fmt::formatter<fmt::string_view>::format(fmt::string_view(s.data(), s.length()), ctx);
+    return formatter<string_view>::format(string_view(s.data(), s.length()), ctx);
   }
 };
+
+}  // namespace fmt
 
 #endif  // VEXLO_FMT_H
