@@ -11,7 +11,7 @@
 #                          installed reaches Boost
 #
 # Also: SOURCE (the library's source tree), CONFIG, SHARED (ON/OFF), LIBDIR
-# (the install's library directory), SUFFIX (of programs), the build's
+# (the install's library directory), WINDOWS and SUFFIX (of programs), the build's
 # compiler, flags, toolchain file, generator and make program, OBJDUMP,
 # PKG_CONFIG, and EMULATOR (the cross build's program runner, its list
 # separator written "|").
@@ -65,10 +65,11 @@ function(check_program program)
   if(NOT EXISTS "${program}")
     message(FATAL_ERROR "the consumer program ${program} was not built")
   endif()
-  if(EMULATOR)
-    set(dll_files ${ARGN})
-    wine_path(winepath ${dll_files})
+  if(WINDOWS)
+    wine_path(winepath ${ARGN})
     set(ENV{WINEPATH} "${winepath}")
+  endif()
+  if(EMULATOR)
     run(${EMULATOR} "${program}")
   else()
     run("${program}")
@@ -159,7 +160,7 @@ elseif(MODE STREQUAL "pkg_config")
   file(MAKE_DIRECTORY "${work}")
   set(program "${work}/consumer${SUFFIX}")
   set(rpath "")
-  if(SHARED AND NOT EMULATOR)
+  if(SHARED AND NOT WINDOWS)
     set(rpath "-Wl,-rpath,${PREFIX}/${LIBDIR}")
   endif()
   # The consumer picks its language standard itself.
