@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libboost-dev libgtest-dev
-          libbenchmark-dev pkg-config locales "$@")
+          libbenchmark-dev libfmt-dev pkg-config locales "$@")
 
 missing=()
 for p in "${packages[@]}"; do

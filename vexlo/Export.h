@@ -14,10 +14,15 @@
 /// - Using the library: on Windows `__declspec(dllimport)`, elsewhere default
 ///   visibility, so that type information and vtables of the exported
 ///   polymorphic and exception classes are shared across the boundary.
+/// - The static library (`VX_STATIC`, defined for the library and for every
+///   user by the CMake target `vexlo::vexlo` and by `vexlo.pc`): nothing.
+///   There is no boundary; the library's code becomes part of the program.
 
 /// \def VX_API
 /// Marks a declaration as part of the library's binary interface.
-#if defined(_WIN32) || defined(__CYGWIN__)
+#if defined(VX_STATIC)
+# define VX_API
+#elif defined(_WIN32) || defined(__CYGWIN__)
 # if defined(VX_BUILDING_LIBRARY)
 #  define VX_API __declspec(dllexport)
 # else

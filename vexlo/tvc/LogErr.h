@@ -2,12 +2,16 @@
 #define VEXLO_TVC_LOGERR_H
 
 /// \file
-/// The error logger of the support library (`tavric`), a shared library of
-/// its own that `vexlo` links against.
+/// The error logger of the support library (`tavric`), a library of its own
+/// that `vexlo` links against, shared or static as `vexlo` is.
 
 /// \def TVC_LOG_API
-/// Marks the logger's declarations as exported by the support library.
-#if defined(_WIN32) || defined(__CYGWIN__)
+/// Marks the logger's declarations as exported by the support library;
+/// nothing in its static build (`TVC_STATIC`, which the CMake target
+/// `vexlo::tavric` and `vexlo.pc` define for every user).
+#if defined(TVC_STATIC)
+# define TVC_LOG_API
+#elif defined(_WIN32) || defined(__CYGWIN__)
 # if defined(TVC_BUILDING_TAVRIC)
 #  define TVC_LOG_API __declspec(dllexport)
 # else
