@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/CStreamFormatException.h"
-#include "vexlo/streams/internal/HostByteOrder.h"
+#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/streams/internal/CScratchArea.h"
 
 namespace vx {
 
@@ -25,7 +25,7 @@ template <class Wire, class T>
 void CBinaryInputStream::GetAs(T& value) {
   PersistTypeUnion u;
   ReadType(u, sizeof(Wire));
-  value = static_cast<T>(u.As<Wire>());
+  value = static_cast<T>(detail::LoadLittleEndian<Wire>(u.bytes));
 }
 
 void CBinaryInputStream::GetBool(bool& value) {

@@ -1,6 +1,6 @@
 #include "vexlo/streams/CBinaryOutputStream.h"
 
-#include "vexlo/streams/internal/HostByteOrder.h"
+#include "vexlo/streams/internal/ByteOrder.h"
 
 namespace vx {
 
@@ -27,31 +27,40 @@ void CBinaryOutputStream::Put(const void* value, size_t width) {
   byteCount += width;
 }
 
+// Each put hands the value's bytes, least significant first, to Put: on a
+// little-endian host the memory of its own argument (the caller's variable
+// for the 64-bit integers), elsewhere a converted copy; one Write either way.
+#define VX_PUT_LITTLE_ENDIAN(value)   \
+ detail::WithLittleEndianBytes(value, \
+                               [this](const unsigned char* bytes) { Put(bytes, sizeof(value)); })
+
 void CBinaryOutputStream::PutBool(bool value) { Put(&value, 1); }
 void CBinaryOutputStream::PutChar(char value) { Put(&value, 1); }
 void CBinaryOutputStream::PutBYTE(unsigned char value) { Put(&value, 1); }
-void CBinaryOutputStream::PutInt(int value) { Put(&value, 4); }
-void CBinaryOutputStream::PutUint(unsigned int value) { Put(&value, 4); }
-void CBinaryOutputStream::PutShort(short value) { Put(&value, 2); }
+void CBinaryOutputStream::PutInt(int value) { VX_PUT_LITTLE_ENDIAN(value); }
+void CBinaryOutputStream::PutUint(unsigned int value) { VX_PUT_LITTLE_ENDIAN(value); }
+void CBinaryOutputStream::PutShort(short value) { VX_PUT_LITTLE_ENDIAN(value); }
 
 void CBinaryOutputStream::PutLong(long value) {
   const std::int32_t narrow = static_cast<std::int32_t>(value);
-  Put(&narrow, 4);
+  VX_PUT_LITTLE_ENDIAN(narrow);
 }
 
 void CBinaryOutputStream::PutDWORD(unsigned long value) {
   const std::uint32_t narrow = static_cast<std::uint32_t>(value);
-  Put(&narrow, 4);
+  VX_PUT_LITTLE_ENDIAN(narrow);
 }
 
-void CBinaryOutputStream::PutWORD(unsigned short value) { Put(&value, 2); }
-void CBinaryOutputStream::PutDouble(double value) { Put(&value, 8); }
-void CBinaryOutputStream::PutInt64(const std::int64_t& value) { Put(&value, 8); }
-void CBinaryOutputStream::PutUint64(const std::uint64_t& value) { Put(&value, 8); }
+void CBinaryOutputStream::PutWORD(unsigned short value) { VX_PUT_LITTLE_ENDIAN(value); }
+void CBinaryOutputStream::PutDouble(double value) { VX_PUT_LITTLE_ENDIAN(value); }
+void CBinaryOutputStream::PutInt64(const std::int64_t& value) { VX_PUT_LITTLE_ENDIAN(value); }
+void CBinaryOutputStream::PutUint64(const std::uint64_t& value) { VX_PUT_LITTLE_ENDIAN(value); }
 void CBinaryOutputStream::PutSizet(size_t value) {
   const std::uint64_t wide = value;
-  Put(&wide, 8);
+  VX_PUT_LITTLE_ENDIAN(wide);
 }
+
+#undef VX_PUT_LITTLE_ENDIAN
 
 void CBinaryOutputStream::PutN(const void* data, size_t count) { Put(data, count); }
 

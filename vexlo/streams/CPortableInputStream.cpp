@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "vexlo/streams/CPortableOutputStream.h"
-#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/CStreamFormatException.h"
+#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
-#include "vexlo/streams/internal/HostByteOrder.h"
 
 namespace vx {
 
@@ -123,7 +123,7 @@ template <class Wire, class T>
 void CPortableInputStream::GetAs(T& value) {
   PersistTypeUnion u;
   ReadType(u, sizeof(Wire));
-  value = static_cast<T>(u.As<Wire>());
+  value = static_cast<T>(detail::LoadLittleEndian<Wire>(u.bytes));
 }
 
 void CPortableInputStream::GetBool(bool& value) {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "vexlo/streams/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
-#include "vexlo/streams/internal/HostByteOrder.h"
 
 namespace vx {
 
@@ -76,67 +76,76 @@ void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
   writer->Write(scratch.get(), length);
 }
 
+// Each put encodes its own copy of the value, least significant byte first:
+// on a little-endian host straight from the copy's memory, elsewhere from a
+// converted copy of it.
+#define VX_WRITE_LITTLE_ENDIAN(local) \
+ detail::WithLittleEndianBytes(       \
+     local, [this](const unsigned char* bytes) { WriteType(bytes, sizeof(local)); })
+
 void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }
 
 void CPortableOutputStream::PutChar(char value) {
   const char local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 1);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutBYTE(unsigned char value) {
   const unsigned char local = value;
-  WriteType(&local, 1);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutInt(int value) {
   const int local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutUint(unsigned int value) {
   const unsigned int local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutShort(short value) {
   const short local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 2);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutLong(long value) {
   const std::int32_t local = static_cast<std::int32_t>(value);
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutDWORD(unsigned long value) {
   const std::uint32_t local = static_cast<std::uint32_t>(value);
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutWORD(unsigned short value) {
   const unsigned short local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 2);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutDouble(double value) {
   const double local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutInt64(const std::int64_t& value) {
   const std::int64_t local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutUint64(const std::uint64_t& value) {
   const std::uint64_t local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
 
 void CPortableOutputStream::PutSizet(size_t value) {
   const std::uint64_t local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
+  VX_WRITE_LITTLE_ENDIAN(local);
 }
+
+#undef VX_WRITE_LITTLE_ENDIAN
 
 void CPortableOutputStream::PutN(const void* data, size_t count) {
   WriteType(static_cast<const unsigned char*>(data), count);
