@@ -9,11 +9,14 @@
 
 namespace vx {
 
-CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader) : reader(&reader) {}
+CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader)
+    : reader(&reader), lengthLimit(SIZE_MAX) {}
 
-CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
+CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader* reader)
+    : reader(reader), lengthLimit(SIZE_MAX) {}
 
-CBinaryInputStream::CBinaryInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
+CBinaryInputStream::CBinaryInputStream(IReadWriteDevice& device)
+    : reader(device.GetReader()), lengthLimit(SIZE_MAX) {}
 
 CBinaryInputStream::CBinaryInputStream(IReadWriteDevice* device) : CBinaryInputStream(*device) {}
 
@@ -71,5 +74,9 @@ void CBinaryInputStream::GetN(void* data, size_t count) {
   reader->Read(scratch.get(), count);
   if (count != 0) std::memcpy(data, scratch.get(), count);
 }
+
+void CBinaryInputStream::SetLengthLimit(size_t maxBytes) { lengthLimit = maxBytes; }
+
+size_t CBinaryInputStream::GetLengthLimit() const { return lengthLimit; }
 
 }  // namespace vx

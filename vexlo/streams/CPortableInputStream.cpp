@@ -110,9 +110,11 @@ void ReadHex(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n
 
 }  // namespace
 
-CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
+CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader)
+    : reader(reader), lengthLimit(SIZE_MAX) {}
 
-CPortableInputStream::CPortableInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
+CPortableInputStream::CPortableInputStream(IReadWriteDevice& device)
+    : reader(device.GetReader()), lengthLimit(SIZE_MAX) {}
 
 CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
     : CPortableInputStream(*device) {}
@@ -159,5 +161,9 @@ void CPortableInputStream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value)
 void CPortableInputStream::GetN(void* data, size_t count) {
   ReadHex(reader, static_cast<unsigned char*>(data), count);
 }
+
+void CPortableInputStream::SetLengthLimit(size_t maxBytes) { lengthLimit = maxBytes; }
+
+size_t CPortableInputStream::GetLengthLimit() const { return lengthLimit; }
 
 }  // namespace vx
