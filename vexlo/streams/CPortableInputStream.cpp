@@ -2,13 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "vexlo/streams/CPortableOutputStream.h"
 #include "vexlo/streams/CStreamFormatException.h"
-#include "vexlo/streams/internal/ByteOrder.h"
-#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
+#include "vexlo/streams/internal/InputStreamBody.h"
 
 namespace vx {
 
@@ -94,38 +92,23 @@ size_t DecodeInPlace(unsigned char* text, size_t n) {
   throw CStreamFormatException(message);
 }
 
-// The whole of a get: one Read into the scratch area, decoding there, and
-// only then the copy into the destination, so that a short channel or a bad
-// character leaves the destination untouched.
-void ReadHex(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
-  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
-  const size_t length = 2 * n;
-  CScratchArea<unsigned char> scratch(length);
-  unsigned char* text = scratch.get();
-  reader->Read(text, length);
-  const size_t bad = DecodeInPlace(text, n);
-  if (bad != kAllDigits) ThrowBadCharacter(text[bad], bad, length);
-  if (n != 0) std::memcpy(destination, text, n);
-}
+// The portable text: two digits per byte, decoded in place, a character that
+// is no digit reported by its place.
+struct HexFormat {
+  static constexpr size_t kMaxBlock = MaxHexBlockSize;  // above it, 2n would wrap
+  static size_t EncodedSize(size_t n) { return 2 * n; }
+  static void Decode(unsigned char* text, size_t n) {
+    const size_t bad = DecodeInPlace(text, n);
+    if (bad != kAllDigits) ThrowBadCharacter(text[bad], bad, 2 * n);
+  }
+};
 
 }  // namespace
 
-CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader)
-    : reader(reader), lengthLimit(SIZE_MAX) {}
+VX_DEFINE_INPUT_STREAM_MEMBERS(CPortableInputStream, HexFormat)
 
-CPortableInputStream::CPortableInputStream(IReadWriteDevice& device)
-    : reader(device.GetReader()), lengthLimit(SIZE_MAX) {}
-
-CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
-    : CPortableInputStream(*device) {}
-
-void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) { ReadHex(reader, u.bytes, n); }
-
-template <class Wire, class T>
-void CPortableInputStream::GetAs(T& value) {
-  PersistTypeUnion u;
-  ReadType(u, sizeof(Wire));
-  value = static_cast<T>(detail::LoadLittleEndian<Wire>(u.bytes));
+void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
+  detail::ReadBlock<HexFormat>(reader, u.bytes, n);
 }
 
 void CPortableInputStream::GetBool(bool& value) {
@@ -133,37 +116,5 @@ void CPortableInputStream::GetBool(bool& value) {
   GetChar(c);
   value = c == 'T';
 }
-
-void CPortableInputStream::GetChar(char& value) { GetAs<char>(value); }
-
-void CPortableInputStream::GetBYTE(unsigned char& value) { GetAs<unsigned char>(value); }
-
-void CPortableInputStream::GetInt(int& value) { GetAs<int>(value); }
-
-void CPortableInputStream::GetUint(unsigned int& value) { GetAs<unsigned int>(value); }
-
-void CPortableInputStream::GetShort(short& value) { GetAs<short>(value); }
-
-void CPortableInputStream::GetLong(long& value) { GetAs<std::int32_t>(value); }
-
-void CPortableInputStream::GetDWORD(unsigned long& value) { GetAs<std::uint32_t>(value); }
-
-void CPortableInputStream::GetWORD(unsigned short& value) { GetAs<unsigned short>(value); }
-
-void CPortableInputStream::GetDouble(double& value) { GetAs<double>(value); }
-
-void CPortableInputStream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }
-
-void CPortableInputStream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }
-
-void CPortableInputStream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }
-
-void CPortableInputStream::GetN(void* data, size_t count) {
-  ReadHex(reader, static_cast<unsigned char*>(data), count);
-}
-
-void CPortableInputStream::SetLengthLimit(size_t maxBytes) { lengthLimit = maxBytes; }
-
-size_t CPortableInputStream::GetLengthLimit() const { return lengthLimit; }
 
 }  // namespace vx

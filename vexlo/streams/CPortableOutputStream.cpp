@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "vexlo/streams/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
+#include "vexlo/streams/internal/OutputStreamBody.h"
 
 namespace vx {
 
@@ -53,16 +53,7 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
 // library itself only reads at compile time is otherwise never emitted.
 constexpr char CPortableOutputStream::HexDigits[17];
 
-CPortableOutputStream::CPortableOutputStream(tvc::ITVCBinaryWriter* writer)
-    : writer(writer), byteCount(0) {}
-
-CPortableOutputStream::CPortableOutputStream(IReadWriteDevice& device)
-    : writer(device.GetWriter()), byteCount(0) {}
-
-CPortableOutputStream::CPortableOutputStream(IReadWriteDevice* device)
-    : CPortableOutputStream(*device) {}
-
-CPortableOutputStream::~CPortableOutputStream() = default;
+VX_DEFINE_OUTPUT_STREAM_MEMBERS(CPortableOutputStream, WriteType)
 
 // Counting comes first, so every failure (a block whose text size_t cannot
 // express, the scratch allocation, the writer) leaves the value counted.
@@ -76,83 +67,6 @@ void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
   writer->Write(scratch.get(), length);
 }
 
-// Each put encodes its own copy of the value, least significant byte first:
-// on a little-endian host straight from the copy's memory, elsewhere from a
-// converted copy of it.
-#define VX_WRITE_LITTLE_ENDIAN(local) \
- detail::WithLittleEndianBytes(       \
-     local, [this](const unsigned char* bytes) { WriteType(bytes, sizeof(local)); })
-
 void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }
-
-void CPortableOutputStream::PutChar(char value) {
-  const char local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutBYTE(unsigned char value) {
-  const unsigned char local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutInt(int value) {
-  const int local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutUint(unsigned int value) {
-  const unsigned int local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutShort(short value) {
-  const short local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutLong(long value) {
-  const std::int32_t local = static_cast<std::int32_t>(value);
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutDWORD(unsigned long value) {
-  const std::uint32_t local = static_cast<std::uint32_t>(value);
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutWORD(unsigned short value) {
-  const unsigned short local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutDouble(double value) {
-  const double local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutInt64(const std::int64_t& value) {
-  const std::int64_t local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutUint64(const std::uint64_t& value) {
-  const std::uint64_t local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-void CPortableOutputStream::PutSizet(size_t value) {
-  const std::uint64_t local = value;
-  VX_WRITE_LITTLE_ENDIAN(local);
-}
-
-#undef VX_WRITE_LITTLE_ENDIAN
-
-void CPortableOutputStream::PutN(const void* data, size_t count) {
-  WriteType(static_cast<const unsigned char*>(data), count);
-}
-
-size_t CPortableOutputStream::Tell() { return byteCount; }
-
-bool CPortableOutputStream::IsMeasure() { return false; }
 
 }  // namespace vx
