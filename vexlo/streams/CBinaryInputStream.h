@@ -48,20 +48,10 @@ namespace vx {
 ///   (`std::bad_array_new_length` for more than `PTRDIFF_MAX` bytes), before
 ///   anything is read.
 ///
-/// Untrusted input
-/// ---------------
-/// A string or bit vector announces its own length, and its reader allocates
-/// room for that many bytes before reading them. For input from another
-/// process, `SetLengthLimit` caps that length: a string (`operator>>` into a
-/// `VXString` or through a `VXString*`) or a bit vector whose length read
-/// from the channel is above the limit (for a bit vector, the bytes its bit
-/// count implies, (bits + 7) / 8) is refused with `CStreamFormatException`,
-/// whose `what()` names the length and the limit, before anything is
-/// allocated; the target keeps its value. The limit starts at the largest
-/// `size_t`, so by default no length is refused. `GetN` is not limited: its
-/// count comes from the caller.
-///
-///     in.SetLengthLimit(1 << 20);   // no string or bit vector above 1 MiB
+/// Untrusted input: `SetLengthLimit` caps the length that a string or bit
+/// vector read through the stream may announce, refusing a longer one with
+/// `CStreamFormatException` before anything is allocated, exactly as for
+/// `CPortableInputStream` (see there). By default there is no limit.
 ///
 /// The stream keeps no count, position or buffer of its own, does not own
 /// its reader (which must outlive it) and does not test it. Copies consume
