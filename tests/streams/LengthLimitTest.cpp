@@ -129,6 +129,19 @@ TEST(LengthLimit, RefusesLongerTargetsBeforeAllocatingAnything) {
   }
 }
 
+// A stream derived from one of the library's keeps its limit.
+TEST(LengthLimit, HoldsForDerivedStreams) {
+  struct Derived : CPortableInputStream {
+    using CPortableInputStream::CPortableInputStream;
+  };
+  const std::string bytes = Encoded(true, 3, 3);
+  CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  Derived in(&reader);
+  in.SetLengthLimit(2);
+  VXString s;
+  EXPECT_THROW(in >> s, CStreamFormatException);
+}
+
 // The limit starts unlimited, copies take it along, and GetN ignores it.
 TEST(LengthLimit, StartsUnlimitedTravelsWithCopiesAndLeavesGetNAlone) {
   const std::string bytes = Encoded(true, 0, kLimit + 1).substr(16);

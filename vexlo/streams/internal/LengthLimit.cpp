@@ -1,6 +1,7 @@
 #include "vexlo/streams/internal/LengthLimit.h"
 
 #include <cstdio>
+#include <typeinfo>
 
 #include "vexlo/streams/CBinaryInputStream.h"
 #include "vexlo/streams/CPortableInputStream.h"
@@ -12,8 +13,17 @@ namespace detail {
 namespace {
 
 // The limit lives in the two concrete streams: the typed input interface has
-// no room for it, and its order of operations is fixed.
+// no room for it, and its order of operations is fixed. The exact type is
+// asked first, which costs a comparison where a dynamic_cast walks the
+// hierarchy; classes derived from the two streams take the longer way.
 size_t LengthLimitOf(tvc::ITVCInStream& stream) {
+  const std::type_info& type = typeid(stream);
+  if (type == typeid(CBinaryInputStream)) {
+    return static_cast<const CBinaryInputStream&>(stream).GetLengthLimit();
+  }
+  if (type == typeid(CPortableInputStream)) {
+    return static_cast<const CPortableInputStream&>(stream).GetLengthLimit();
+  }
   if (const auto* binary = dynamic_cast<const CBinaryInputStream*>(&stream)) {
     return binary->GetLengthLimit();
   }
