@@ -1,6 +1,7 @@
 #include "vexlo/streams/CBinaryInputStream.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/internal/InputStreamBody.h"
@@ -13,7 +14,9 @@ namespace {
 struct BinaryFormat {
   static constexpr size_t kMaxBlock = SIZE_MAX;  // CScratchArea refuses what no array can be
   static size_t EncodedSize(size_t n) { return n; }
-  static void Decode(unsigned char*, size_t) {}
+  static void Decode(const unsigned char* bytes, size_t n, unsigned char* destination) {
+    if (n != 0) std::memcpy(destination, bytes, n);
+  }
 };
 
 }  // namespace

@@ -43,37 +43,22 @@ constexpr DigitTables kDigits = MakeDigitTables();
 static_assert(kDigits.high[0x46] == 0xF0 && kDigits.low[0x46] == 0x0F, "'F' is 15");
 static_assert(kDigits.low[0x66] == kNotADigit, "'f' is no digit of the format");
 
-constexpr size_t kAllDigits = SIZE_MAX;
+// The place of the first character of the `length` at `text` that is not a
+// digit, or `length`. Whole blocks go to the vector scan of HexBlocks.h,
+// which stops before the block that holds such a character; a value's few
+// characters are not worth the call.
+size_t FirstNonDigit(const unsigned char* text, size_t length) {
+  size_t i = length >= 32 ? detail::SkipHexDigitBlocks(text, length) : 0;
+  while (i < length && (kDigits.low[text[i]] & kNotADigit) == 0) ++i;
+  return i;
+}
 
-// Decodes the 2n characters at `text` into n bytes at the front of the same
-// area. Writing byte i only after characters 2i..2i+7 were loaded keeps every
-// character intact until it is used. Stops at the first group holding a
-// character that is not a digit and returns that character's index, which
-// is still intact; returns kAllDigits when the whole text decoded. Whole
-// blocks of 16 bytes go to the vector decoder of HexBlocks.h first, which
-// stops before a block that holds a non-digit and leaves it intact.
-size_t DecodeInPlace(unsigned char* text, size_t n) {
-  size_t i = detail::DecodeHexBlocks(text, n);
-  for (; i + 4 <= n; i += 4) {
-    const unsigned char* t = text + 2 * i;
-    const unsigned r0 = kDigits.high[t[0]] | kDigits.low[t[1]];
-    const unsigned r1 = kDigits.high[t[2]] | kDigits.low[t[3]];
-    const unsigned r2 = kDigits.high[t[4]] | kDigits.low[t[5]];
-    const unsigned r3 = kDigits.high[t[6]] | kDigits.low[t[7]];
-    if (((r0 | r1 | r2 | r3) & kNotADigit) != 0) break;
-    text[i] = static_cast<unsigned char>(r0);
-    text[i + 1] = static_cast<unsigned char>(r1);
-    text[i + 2] = static_cast<unsigned char>(r2);
-    text[i + 3] = static_cast<unsigned char>(r3);
+// Decodes the 2n characters at `text`, all digits, into n bytes at `out`;
+// whole blocks of 16 bytes go to the vector decoder of HexBlocks.h.
+void DecodeDigits(const unsigned char* text, size_t n, unsigned char* out) {
+  for (size_t i = n >= 16 ? detail::DecodeHexBlocks(text, n, out) : 0; i < n; ++i) {
+    out[i] = static_cast<unsigned char>(kDigits.high[text[2 * i]] | kDigits.low[text[2 * i + 1]]);
   }
-  for (; i < n; ++i) {
-    const unsigned char* t = text + 2 * i;
-    if (((kDigits.high[t[0]] | kDigits.low[t[1]]) & kNotADigit) != 0) {
-      return 2 * i + ((kDigits.low[t[0]] & kNotADigit) != 0 ? 0 : 1);
-    }
-    text[i] = static_cast<unsigned char>(kDigits.high[t[0]] | kDigits.low[t[1]]);
-  }
-  return kAllDigits;
 }
 
 [[noreturn]] void ThrowBadCharacter(unsigned c, size_t at, size_t length) {
@@ -92,14 +77,16 @@ size_t DecodeInPlace(unsigned char* text, size_t n) {
   throw CStreamFormatException(message);
 }
 
-// The portable text: two digits per byte, decoded in place, a character that
-// is no digit reported by its place.
+// The portable text: two digits per byte. The whole text is checked before
+// the first byte is decoded into the destination, so that a character that
+// is no digit, reported by its place, leaves the destination untouched.
 struct HexFormat {
   static constexpr size_t kMaxBlock = MaxHexBlockSize;  // above it, 2n would wrap
   static size_t EncodedSize(size_t n) { return 2 * n; }
-  static void Decode(unsigned char* text, size_t n) {
-    const size_t bad = DecodeInPlace(text, n);
-    if (bad != kAllDigits) ThrowBadCharacter(text[bad], bad, 2 * n);
+  static void Decode(const unsigned char* text, size_t n, unsigned char* destination) {
+    const size_t bad = FirstNonDigit(text, 2 * n);
+    if (bad != 2 * n) ThrowBadCharacter(text[bad], bad, 2 * n);
+    DecodeDigits(text, n, destination);
   }
 };
 

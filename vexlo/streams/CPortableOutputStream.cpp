@@ -35,7 +35,7 @@ static_assert(kHexPairs.pair[0xA5][0] == 'A' && kHexPairs.pair[0xA5][1] == '5', 
 // table loads independent of each other, so they overlap instead of queueing
 // behind the stores.
 void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
-  size_t i = detail::EncodeHexBlocks(in, n, out);
+  size_t i = n >= 16 ? detail::EncodeHexBlocks(in, n, out) : 0;
   out += 2 * i;
   for (; i + 4 <= n; i += 4, out += 8) {
     std::memcpy(out, kHexPairs.pair[in[i]], 2);

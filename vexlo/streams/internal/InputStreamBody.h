@@ -8,9 +8,9 @@
 /// once, here:
 ///
 /// - `ReadBlock<Format>`, the shape of every read: one `Read` of the block's
-///   encoded form into a scratch area, decoding there, and only then the
-///   copy into the destination, so that a short channel or malformed input
-///   leaves the destination untouched.
+///   encoded form into a scratch area, then decoding from there into the
+///   destination, which `Format` writes only once it knows the whole block
+///   good, so that a short channel or malformed input leaves it untouched.
 /// - `VX_DEFINE_INPUT_STREAM_MEMBERS(Stream)`, which defines in the stream's
 ///   .cpp the members whose bodies do not depend on the format: the
 ///   constructors from a reader pointer and from a device, the fixed-width
@@ -22,11 +22,12 @@
 ///
 ///     static constexpr size_t kMaxBlock;              // larger blocks: bad_array_new_length
 ///     static size_t EncodedSize(size_t n);            // bytes on the channel for n bytes
-///     static void Decode(unsigned char* text, size_t n);  // in place, to the front; may throw
+///     // n bytes from their encoded form at `text` to `destination`; may
+///     // throw, and then leaves `destination` untouched
+///     static void Decode(const unsigned char* text, size_t n, unsigned char* destination);
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <new>
 
 #include "vexlo/streams/PersistTypeUnion.h"
@@ -46,8 +47,7 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
   const size_t length = Format::EncodedSize(n);
   CScratchArea<unsigned char> scratch(length);
   reader->Read(scratch.get(), length);
-  Format::Decode(scratch.get(), n);
-  if (n != 0) std::memcpy(destination, scratch.get(), n);
+  Format::Decode(scratch.get(), n, destination);
 }
 
 }  // namespace detail
