@@ -12,8 +12,9 @@ namespace {
 
 // The binary layout is the value bytes themselves: nothing to decode.
 struct BinaryFormat {
+  static constexpr bool kEncodedAsIs = true;
   static constexpr size_t kMaxBlock = SIZE_MAX;  // CScratchArea refuses what no array can be
-  static size_t EncodedSize(size_t n) { return n; }
+  static constexpr size_t EncodedSize(size_t n) { return n; }
   static void Decode(const unsigned char* bytes, size_t n, unsigned char* destination) {
     if (n != 0) std::memcpy(destination, bytes, n);
   }
@@ -26,13 +27,9 @@ VX_DEFINE_INPUT_STREAM_MEMBERS(CBinaryInputStream, BinaryFormat)
 CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader)
     : CBinaryInputStream(&reader) {}
 
-// A value needs no scratch area: the local union the bytes go to is not yet
-// the caller's variable.
-void CBinaryInputStream::ReadType(PersistTypeUnion& u, size_t n) { reader->Read(u.bytes, n); }
-
 void CBinaryInputStream::GetBool(bool& value) {
   PersistTypeUnion u;
-  ReadType(u, 1);
+  detail::ReadValue<BinaryFormat>(reader, u.bytes, 1);
   const unsigned char byte = u.bytes[0];
   if (byte > 1) {
     char message[CStreamFormatException::MaxMessageLength + 1];

@@ -81,8 +81,9 @@ void DecodeDigits(const unsigned char* text, size_t n, unsigned char* out) {
 // the first byte is decoded into the destination, so that a character that
 // is no digit, reported by its place, leaves the destination untouched.
 struct HexFormat {
+  static constexpr bool kEncodedAsIs = false;
   static constexpr size_t kMaxBlock = MaxHexBlockSize;  // above it, 2n would wrap
-  static size_t EncodedSize(size_t n) { return 2 * n; }
+  static constexpr size_t EncodedSize(size_t n) { return 2 * n; }
   static void Decode(const unsigned char* text, size_t n, unsigned char* destination) {
     const size_t bad = FirstNonDigit(text, 2 * n);
     if (bad != 2 * n) ThrowBadCharacter(text[bad], bad, 2 * n);
@@ -93,10 +94,6 @@ struct HexFormat {
 }  // namespace
 
 VX_DEFINE_INPUT_STREAM_MEMBERS(CPortableInputStream, HexFormat)
-
-void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
-  detail::ReadBlock<HexFormat>(reader, u.bytes, n);
-}
 
 void CPortableInputStream::GetBool(bool& value) {
   char c = 0;

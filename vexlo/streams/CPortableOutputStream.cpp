@@ -46,6 +46,21 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
   for (; i < n; ++i, out += 2) std::memcpy(out, kHexPairs.pair[in[i]], 2);
 }
 
+// Counting comes first, so every failure (a block whose text size_t cannot
+// express, the scratch allocation, the writer) leaves the value counted.
+// The size check must precede the doubling below, which would wrap.
+struct HexFormat {
+  static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
+                    size_t n) {
+    byteCount += n;
+    if (n > MaxHexBlockSize) throw std::bad_array_new_length();
+    const size_t length = 2 * n;
+    CScratchArea<unsigned char> scratch(length);
+    EncodeHex(bytes, n, scratch.get());
+    writer->Write(scratch.get(), length);
+  }
+};
+
 }  // namespace
 
 // Emitted here, so that the DLL exports it: programs that take the constant's
@@ -53,18 +68,10 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
 // library itself only reads at compile time is otherwise never emitted.
 constexpr char CPortableOutputStream::HexDigits[17];
 
-VX_DEFINE_OUTPUT_STREAM_MEMBERS(CPortableOutputStream, WriteType)
+VX_DEFINE_OUTPUT_STREAM_MEMBERS(CPortableOutputStream, HexFormat)
 
-// Counting comes first, so every failure (a block whose text size_t cannot
-// express, the scratch allocation, the writer) leaves the value counted.
-// The size check must precede the doubling below, which would wrap.
 void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
-  byteCount += n;
-  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
-  const size_t length = 2 * n;
-  CScratchArea<unsigned char> scratch(length);
-  EncodeHex(bytes, n, scratch.get());
-  writer->Write(scratch.get(), length);
+  HexFormat::Write(writer, byteCount, bytes, n);
 }
 
 void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }

@@ -11,17 +11,21 @@
 ///   encoded form into a scratch area, then decoding from there into the
 ///   destination, which `Format` writes only once it knows the whole block
 ///   good, so that a short channel or malformed input leaves it untouched.
-/// - `VX_DEFINE_INPUT_STREAM_MEMBERS(Stream)`, which defines in the stream's
-///   .cpp the members whose bodies do not depend on the format: the
+/// - `ReadValue<Format>`, the same for a fixed-width value, whose encoded
+///   form fits a small buffer on the stack.
+/// - `VX_DEFINE_INPUT_STREAM_MEMBERS(Stream, Format)`, which defines in the
+///   stream's .cpp the members whose bodies do not depend on the format: the
 ///   constructors from a reader pointer and from a device, the fixed-width
-///   gets (all but `GetBool`), `GetAs`, `GetN` and the length limit's
-///   accessors. The stream's .cpp defines the rest (`ReadType`, `GetBool`)
-///   and its `Format`.
+///   gets (all but `GetBool`), `GetAs`, `ReadType`, `GetN` and the length
+///   limit's accessors. The stream's .cpp defines `GetBool` and its `Format`.
+///   The gets call `ReadValue` directly rather than the exported `ReadType`,
+///   which the compiler must call through the library's symbol table.
 ///
 /// A `Format` is a type with
 ///
+///     static constexpr bool kEncodedAsIs;             // the channel holds the bytes themselves
 ///     static constexpr size_t kMaxBlock;              // larger blocks: bad_array_new_length
-///     static size_t EncodedSize(size_t n);            // bytes on the channel for n bytes
+///     static constexpr size_t EncodedSize(size_t n);  // bytes on the channel for n bytes
 ///     // n bytes from their encoded form at `text` to `destination`; may
 ///     // throw, and then leaves `destination` untouched
 ///     static void Decode(const unsigned char* text, size_t n, unsigned char* destination);
@@ -50,6 +54,19 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
   Format::Decode(scratch.get(), n, destination);
 }
 
+/// Reads a value of `n` bytes (1, 2, 4 or 8) in `Format` from `reader` into
+/// `bytes`, a local of the caller's that becomes its variable only later.
+template <class Format>
+void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
+  if constexpr (Format::kEncodedAsIs) {
+    reader->Read(bytes, n);
+  } else {
+    unsigned char text[Format::EncodedSize(8)];
+    reader->Read(text, Format::EncodedSize(n));
+    Format::Decode(text, n, bytes);
+  }
+}
+
 }  // namespace detail
 }  // namespace vx
 
@@ -66,7 +83,7 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
  template <class Wire, class T>                                                                  \
  void Stream::GetAs(T& value) {                                                                  \
   PersistTypeUnion u;                                                                            \
-  ReadType(u, sizeof(Wire));                                                                     \
+  detail::ReadValue<Format>(reader, u.bytes, sizeof(Wire));                                      \
   value = static_cast<T>(detail::LoadLittleEndian<Wire>(u.bytes));                               \
  }                                                                                               \
                                                                                                  \
@@ -82,6 +99,10 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
  void Stream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }                      \
  void Stream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }                   \
  void Stream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }                           \
+                                                                                                 \
+ void Stream::ReadType(PersistTypeUnion& u, size_t n) {                                          \
+  detail::ReadValue<Format>(reader, u.bytes, n);                                                 \
+ }                                                                                               \
                                                                                                  \
  void Stream::GetN(void* data, size_t count) {                                                   \
   detail::ReadBlock<Format>(reader, static_cast<unsigned char*>(data), count);                   \
