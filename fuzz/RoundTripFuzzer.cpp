@@ -55,18 +55,27 @@ struct Rig {
   void Put(void (O::*put)(P), void (I::*get)(T&), size_t width) {
     string bytes(width, '\0');
     for (char& b : bytes) b = static_cast<char>(src.B() & (std::is_same_v<T, bool> ? 1 : 0xFF));
+    std::uint64_t bits = 0;  // the value the bytes stand for, least significant first
+    for (size_t i = 0; i < width; ++i)
+      bits |= std::uint64_t{static_cast<std::uint8_t>(bytes[i])} << 8 * i;
     T v{}, back{};
-    std::memcpy(&v, bytes.data(), width);
-    if (width < sizeof v && std::is_signed_v<T>) v = static_cast<std::int32_t>(v);  // a 64-bit long
+    if constexpr (std::is_floating_point_v<T>) {
+      std::memcpy(&v, &bits, sizeof v);
+    } else if (width == 4 && std::is_signed_v<T>) {
+      v = static_cast<T>(static_cast<std::int32_t>(bits));  // a long, 64 bits wide or not
+    } else {
+      v = static_cast<T>(bits);
+    }
     (out.*put)(v), Check(bytes), (in.*get)(back);
     VXF_CHECK(std::memcmp(&v, &back, sizeof v) == 0 && queue.out_waiting() == 0);
   }
   void Text() {
     const string t = src.B() == 0 ? string(src.N(5001), 'x') : src.Text();
-    const std::uint64_t count = t.size();
+    string count;  // the length, least significant byte first
+    for (int i = 0; i < 8; ++i) count += static_cast<char>(std::uint64_t{t.size()} >> 8 * i);
     vx::VXString back;
     out << vx::VXString(t.data(), t.size());
-    Check(string(reinterpret_cast<const char*>(&count), 8) + t);
+    Check(count + t);
     in >> back;
     VXF_CHECK(back.view() == t && queue.out_waiting() == 0);
   }

@@ -160,6 +160,15 @@ def stream_input():
     write("stream_input", "huge-length", [1, 3, 14, 15, 16] + list(b"FFFFFFFFFFFFFF7F" * 3))
     write("stream_input", "short-text", [0, 2, 14, 16] + hexs(struct.pack("<Q", 5)) + list(b"6162")
           + hexs(struct.pack("<Q", 10)) + list(b"05FE"))
+    # Config bits 1-7 pick the length limit, 16 << k bytes: a string and a
+    # bit vector one byte over 16; a string of 4097 bytes under 8192.
+    write("stream_input", "over-limit", [0, 3, 14, 16, 14] + hexs(struct.pack("<Q", 17))
+          + hexs(struct.pack("<Q", 17 * 8)) + hexs(struct.pack("<Q", 16)) + list(b"41" * 16))
+    write("stream_input", "heap-string-under-limit", [(9 << 1) | 1, 1, 14]
+          + hexs(struct.pack("<Q", 4097)) + list(b"5A" * 4097))
+    # A block step after a string step under a small limit (each step's
+    # allocation cap must not outlive it).
+    write("stream_input", "block-after-string", [0, 3] + list(b"212" + b"223242" + b"0" * 21))
     write("stream_input", "big-block", [1, 7, 13, 0x10, 0x00, 0x8D, 3, 0x08, 0x01]
           + list(b"41" * 0x1000))
 

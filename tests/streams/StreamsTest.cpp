@@ -81,7 +81,11 @@ void PutAll(Out& o) {
 }
 // PutAll's Writes in the binary layout (f = 0) or as portable text (1).
 std::vector<std::string> Wire(int f) {
-  const auto n = [](std::uint64_t length) { return Shown(length); };
+  const auto n = [](std::uint64_t length) {  // 8 bytes, least significant first
+    std::string bytes;
+    for (int i = 0; i < 8; ++i) bytes += static_cast<char>(length >> 8 * i);
+    return bytes;
+  };
   // clang-format off
   std::vector<std::string> w = {
       "\x01"_b, "\0"_b, "A", "\xA5", "\xFE\xFF", "\x34\x12", "\xE8\x03\0\0"_b, "\0\x5E\xD0\xB2"_b,

@@ -3,34 +3,33 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/CStreamFormatException.h"
-#include "vexlo/streams/internal/HostByteOrder.h"
+#include "vexlo/streams/internal/InputStreamBody.h"
 
 namespace vx {
 
-CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader) : reader(&reader) {}
+namespace {
 
-CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
+// The binary layout is the value bytes themselves: nothing to decode.
+struct BinaryFormat {
+  static constexpr bool kEncodedAsIs = true;
+  static constexpr size_t kMaxBlock = SIZE_MAX;  // CScratchArea refuses what no array can be
+  static constexpr size_t EncodedSize(size_t n) { return n; }
+  static void Decode(const unsigned char* bytes, size_t n, unsigned char* destination) {
+    if (n != 0) std::memcpy(destination, bytes, n);
+  }
+};
 
-CBinaryInputStream::CBinaryInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
+}  // namespace
 
-CBinaryInputStream::CBinaryInputStream(IReadWriteDevice* device) : CBinaryInputStream(*device) {}
+VX_DEFINE_INPUT_STREAM_MEMBERS(CBinaryInputStream, BinaryFormat)
 
-// The local union, not the caller's variable, receives the bytes: a reader
-// may have filled part of its buffer before it throws.
-void CBinaryInputStream::ReadType(PersistTypeUnion& u, size_t n) { reader->Read(u.bytes, n); }
-
-template <class Wire, class T>
-void CBinaryInputStream::GetAs(T& value) {
-  PersistTypeUnion u;
-  ReadType(u, sizeof(Wire));
-  value = static_cast<T>(u.As<Wire>());
-}
+CBinaryInputStream::CBinaryInputStream(tvc::ITVCBinaryReader& reader)
+    : CBinaryInputStream(&reader) {}
 
 void CBinaryInputStream::GetBool(bool& value) {
   PersistTypeUnion u;
-  ReadType(u, 1);
+  detail::ReadValue<BinaryFormat>(reader, u.bytes, 1);
   const unsigned char byte = u.bytes[0];
   if (byte > 1) {
     char message[CStreamFormatException::MaxMessageLength + 1];
@@ -40,36 +39,6 @@ void CBinaryInputStream::GetBool(bool& value) {
     throw CStreamFormatException(message);
   }
   value = byte == 1;
-}
-
-void CBinaryInputStream::GetChar(char& value) { GetAs<char>(value); }
-
-void CBinaryInputStream::GetBYTE(unsigned char& value) { GetAs<unsigned char>(value); }
-
-void CBinaryInputStream::GetInt(int& value) { GetAs<int>(value); }
-
-void CBinaryInputStream::GetUint(unsigned int& value) { GetAs<unsigned int>(value); }
-
-void CBinaryInputStream::GetShort(short& value) { GetAs<short>(value); }
-
-void CBinaryInputStream::GetLong(long& value) { GetAs<std::int32_t>(value); }
-
-void CBinaryInputStream::GetDWORD(unsigned long& value) { GetAs<std::uint32_t>(value); }
-
-void CBinaryInputStream::GetWORD(unsigned short& value) { GetAs<unsigned short>(value); }
-
-void CBinaryInputStream::GetDouble(double& value) { GetAs<double>(value); }
-
-void CBinaryInputStream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }
-
-void CBinaryInputStream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }
-
-void CBinaryInputStream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }
-
-void CBinaryInputStream::GetN(void* data, size_t count) {
-  CScratchArea<unsigned char> scratch(count);
-  reader->Read(scratch.get(), count);
-  if (count != 0) std::memcpy(data, scratch.get(), count);
 }
 
 }  // namespace vx

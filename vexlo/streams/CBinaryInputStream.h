@@ -48,6 +48,11 @@ namespace vx {
 ///   (`std::bad_array_new_length` for more than `PTRDIFF_MAX` bytes), before
 ///   anything is read.
 ///
+/// Untrusted input: `SetLengthLimit` caps the length that a string or bit
+/// vector read through the stream may announce, refusing a longer one with
+/// `CStreamFormatException` before anything is allocated, exactly as for
+/// `CPortableInputStream` (see there). By default there is no limit.
+///
 /// The stream keeps no count, position or buffer of its own, does not own
 /// its reader (which must outlive it) and does not test it. Copies consume
 /// from the same reader. The destructor is not virtual (the interface has
@@ -67,7 +72,7 @@ class VX_API CBinaryInputStream : public tvc::ITVCInStream {
 
   /// A stream on the same reader; see the class comment for what is shared.
   CBinaryInputStream(const CBinaryInputStream&) = default;
-  /// Takes the source's reader; returns `*this`.
+  /// Takes the source's reader and length limit; returns `*this`.
   CBinaryInputStream& operator=(const CBinaryInputStream&) = default;
   ~CBinaryInputStream() = default;
 
@@ -89,6 +94,13 @@ class VX_API CBinaryInputStream : public tvc::ITVCInStream {
   void GetSizet(size_t& value) override;
   void GetN(void* data, size_t count) override;
 
+  /// Refuses, from now on, strings and bit vectors longer than `maxBytes`
+  /// bytes (see "Untrusted input" above). Copies of the stream made later
+  /// take the limit with them.
+  void SetLengthLimit(size_t maxBytes);
+  /// The limit set last; the largest `size_t` until one is set.
+  size_t GetLengthLimit() const;
+
  private:
   /// Reads `n` bytes (1, 2, 4 or 8) into `u.bytes`.
   void ReadType(PersistTypeUnion& u, size_t n);
@@ -98,6 +110,7 @@ class VX_API CBinaryInputStream : public tvc::ITVCInStream {
   void GetAs(T& value);
 
   tvc::ITVCBinaryReader* reader;
+  size_t lengthLimit;
 };
 
 }  // namespace vx

@@ -1,62 +1,38 @@
 #include "vexlo/streams/CBinaryOutputStream.h"
 
-#include "vexlo/streams/internal/HostByteOrder.h"
+#include "vexlo/streams/internal/OutputStreamBody.h"
 
 namespace vx {
 
 static_assert(sizeof(short) == 2 && sizeof(int) == 4 && sizeof(double) == 8,
               "the layout's widths are those of the host's types, except for long");
 
+namespace {
+
+// The binary layout is the value bytes themselves. The count moves only once
+// the writer has taken them, so that Tell() never includes a value that did
+// not reach the channel.
+struct BinaryFormat {
+  static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
+                    size_t n) {
+    writer->Write(bytes, n);
+    byteCount += n;
+  }
+};
+
+}  // namespace
+
+VX_DEFINE_OUTPUT_STREAM_MEMBERS(CBinaryOutputStream, BinaryFormat)
+
 CBinaryOutputStream::CBinaryOutputStream(tvc::ITVCBinaryWriter& writer)
-    : writer(&writer), byteCount(0) {}
+    : CBinaryOutputStream(&writer) {}
 
-CBinaryOutputStream::CBinaryOutputStream(tvc::ITVCBinaryWriter* writer)
-    : writer(writer), byteCount(0) {}
-
-CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice& device)
-    : writer(device.GetWriter()), byteCount(0) {}
-
-CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice* device) : CBinaryOutputStream(*device) {}
-
-CBinaryOutputStream::~CBinaryOutputStream() = default;
-
-// The count moves only once the writer has taken the bytes, so that Tell()
-// never includes a value that did not reach the channel.
 void CBinaryOutputStream::Put(const void* value, size_t width) {
-  writer->Write(value, width);
-  byteCount += width;
+  BinaryFormat::Write(writer, byteCount, static_cast<const unsigned char*>(value), width);
 }
 
-void CBinaryOutputStream::PutBool(bool value) { Put(&value, 1); }
-void CBinaryOutputStream::PutChar(char value) { Put(&value, 1); }
-void CBinaryOutputStream::PutBYTE(unsigned char value) { Put(&value, 1); }
-void CBinaryOutputStream::PutInt(int value) { Put(&value, 4); }
-void CBinaryOutputStream::PutUint(unsigned int value) { Put(&value, 4); }
-void CBinaryOutputStream::PutShort(short value) { Put(&value, 2); }
-
-void CBinaryOutputStream::PutLong(long value) {
-  const std::int32_t narrow = static_cast<std::int32_t>(value);
-  Put(&narrow, 4);
+void CBinaryOutputStream::PutBool(bool value) {
+  BinaryFormat::Write(writer, byteCount, reinterpret_cast<const unsigned char*>(&value), 1);
 }
-
-void CBinaryOutputStream::PutDWORD(unsigned long value) {
-  const std::uint32_t narrow = static_cast<std::uint32_t>(value);
-  Put(&narrow, 4);
-}
-
-void CBinaryOutputStream::PutWORD(unsigned short value) { Put(&value, 2); }
-void CBinaryOutputStream::PutDouble(double value) { Put(&value, 8); }
-void CBinaryOutputStream::PutInt64(const std::int64_t& value) { Put(&value, 8); }
-void CBinaryOutputStream::PutUint64(const std::uint64_t& value) { Put(&value, 8); }
-void CBinaryOutputStream::PutSizet(size_t value) {
-  const std::uint64_t wide = value;
-  Put(&wide, 8);
-}
-
-void CBinaryOutputStream::PutN(const void* data, size_t count) { Put(data, count); }
-
-size_t CBinaryOutputStream::Tell() { return byteCount; }
-
-bool CBinaryOutputStream::IsMeasure() { return false; }
 
 }  // namespace vx

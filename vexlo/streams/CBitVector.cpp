@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "vexlo/streams/CStreamFormatException.h"
+#include "vexlo/streams/internal/LengthLimit.h"
 
 namespace vx {
 
@@ -73,6 +74,9 @@ void CBitVector::WriteTo(tvc::ITVCOutStream& stream) const {
 void CBitVector::ReadFrom(tvc::ITVCInStream& stream) {
   std::uint64_t count = 0;
   stream.GetUint64(count);
+  char who[64];
+  std::snprintf(who, sizeof who, "CBitVector of %llu bits", static_cast<unsigned long long>(count));
+  detail::CheckLengthLimit(stream, count / 8 + (count % 8 != 0), who);
   if (count > SIZE_MAX) throw std::bad_array_new_length();
   CBitVector incoming(Allocate(ByteCountFor(static_cast<size_t>(count))),
                       static_cast<size_t>(count));

@@ -48,7 +48,10 @@ namespace vx {
 /// - `ReadFrom` replaces the content only once the whole vector has been
 ///   read: whatever the stream throws (`tvc::TVCBufferUnderrunException`,
 ///   `CStreamFormatException`, an allocation failure for the announced size)
-///   passes unchanged and leaves the vector as it was. A block whose unused
+///   passes unchanged and leaves the vector as it was. An input stream's
+///   length limit (`CPortableInputStream::SetLengthLimit`) applies to the
+///   bytes the bit count implies, (n + 7) / 8: above it, the read throws
+///   `CStreamFormatException` before anything is allocated. A block whose unused
 ///   high bits are set was not written by `WriteTo`; it is rejected with
 ///   `CStreamFormatException`.
 /// - `WriteTo` and `ReadFrom` are the first two virtual operations, in that

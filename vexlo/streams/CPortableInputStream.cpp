@@ -2,13 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "vexlo/streams/CPortableOutputStream.h"
-#include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/internal/HexBlocks.h"
-#include "vexlo/streams/internal/HostByteOrder.h"
+#include "vexlo/streams/internal/InputStreamBody.h"
 
 namespace vx {
 
@@ -45,37 +43,22 @@ constexpr DigitTables kDigits = MakeDigitTables();
 static_assert(kDigits.high[0x46] == 0xF0 && kDigits.low[0x46] == 0x0F, "'F' is 15");
 static_assert(kDigits.low[0x66] == kNotADigit, "'f' is no digit of the format");
 
-constexpr size_t kAllDigits = SIZE_MAX;
+// The place of the first character of the `length` at `text` that is not a
+// digit, or `length`. Whole blocks go to the vector scan of HexBlocks.h,
+// which stops before the block that holds such a character; a value's few
+// characters are not worth the call.
+size_t FirstNonDigit(const unsigned char* text, size_t length) {
+  size_t i = length >= 32 ? detail::SkipHexDigitBlocks(text, length) : 0;
+  while (i < length && (kDigits.low[text[i]] & kNotADigit) == 0) ++i;
+  return i;
+}
 
-// Decodes the 2n characters at `text` into n bytes at the front of the same
-// area. Writing byte i only after characters 2i..2i+7 were loaded keeps every
-// character intact until it is used. Stops at the first group holding a
-// character that is not a digit and returns that character's index, which
-// is still intact; returns kAllDigits when the whole text decoded. Whole
-// blocks of 16 bytes go to the vector decoder of HexBlocks.h first, which
-// stops before a block that holds a non-digit and leaves it intact.
-size_t DecodeInPlace(unsigned char* text, size_t n) {
-  size_t i = detail::DecodeHexBlocks(text, n);
-  for (; i + 4 <= n; i += 4) {
-    const unsigned char* t = text + 2 * i;
-    const unsigned r0 = kDigits.high[t[0]] | kDigits.low[t[1]];
-    const unsigned r1 = kDigits.high[t[2]] | kDigits.low[t[3]];
-    const unsigned r2 = kDigits.high[t[4]] | kDigits.low[t[5]];
-    const unsigned r3 = kDigits.high[t[6]] | kDigits.low[t[7]];
-    if (((r0 | r1 | r2 | r3) & kNotADigit) != 0) break;
-    text[i] = static_cast<unsigned char>(r0);
-    text[i + 1] = static_cast<unsigned char>(r1);
-    text[i + 2] = static_cast<unsigned char>(r2);
-    text[i + 3] = static_cast<unsigned char>(r3);
+// Decodes the 2n characters at `text`, all digits, into n bytes at `out`;
+// whole blocks of 16 bytes go to the vector decoder of HexBlocks.h.
+void DecodeDigits(const unsigned char* text, size_t n, unsigned char* out) {
+  for (size_t i = n >= 16 ? detail::DecodeHexBlocks(text, n, out) : 0; i < n; ++i) {
+    out[i] = static_cast<unsigned char>(kDigits.high[text[2 * i]] | kDigits.low[text[2 * i + 1]]);
   }
-  for (; i < n; ++i) {
-    const unsigned char* t = text + 2 * i;
-    if (((kDigits.high[t[0]] | kDigits.low[t[1]]) & kNotADigit) != 0) {
-      return 2 * i + ((kDigits.low[t[0]] & kNotADigit) != 0 ? 0 : 1);
-    }
-    text[i] = static_cast<unsigned char>(kDigits.high[t[0]] | kDigits.low[t[1]]);
-  }
-  return kAllDigits;
 }
 
 [[noreturn]] void ThrowBadCharacter(unsigned c, size_t at, size_t length) {
@@ -94,70 +77,28 @@ size_t DecodeInPlace(unsigned char* text, size_t n) {
   throw CStreamFormatException(message);
 }
 
-// The whole of a get: one Read into the scratch area, decoding there, and
-// only then the copy into the destination, so that a short channel or a bad
-// character leaves the destination untouched.
-void ReadHex(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
-  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
-  const size_t length = 2 * n;
-  CScratchArea<unsigned char> scratch(length);
-  unsigned char* text = scratch.get();
-  reader->Read(text, length);
-  const size_t bad = DecodeInPlace(text, n);
-  if (bad != kAllDigits) ThrowBadCharacter(text[bad], bad, length);
-  if (n != 0) std::memcpy(destination, text, n);
-}
+// The portable text: two digits per byte. The whole text is checked before
+// the first byte is decoded into the destination, so that a character that
+// is no digit, reported by its place, leaves the destination untouched.
+struct HexFormat {
+  static constexpr bool kEncodedAsIs = false;
+  static constexpr size_t kMaxBlock = MaxHexBlockSize;  // above it, 2n would wrap
+  static constexpr size_t EncodedSize(size_t n) { return 2 * n; }
+  static void Decode(const unsigned char* text, size_t n, unsigned char* destination) {
+    const size_t bad = FirstNonDigit(text, 2 * n);
+    if (bad != 2 * n) ThrowBadCharacter(text[bad], bad, 2 * n);
+    DecodeDigits(text, n, destination);
+  }
+};
 
 }  // namespace
 
-CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader) : reader(reader) {}
-
-CPortableInputStream::CPortableInputStream(IReadWriteDevice& device) : reader(device.GetReader()) {}
-
-CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
-    : CPortableInputStream(*device) {}
-
-void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) { ReadHex(reader, u.bytes, n); }
-
-template <class Wire, class T>
-void CPortableInputStream::GetAs(T& value) {
-  PersistTypeUnion u;
-  ReadType(u, sizeof(Wire));
-  value = static_cast<T>(u.As<Wire>());
-}
+VX_DEFINE_INPUT_STREAM_MEMBERS(CPortableInputStream, HexFormat)
 
 void CPortableInputStream::GetBool(bool& value) {
   char c = 0;
   GetChar(c);
   value = c == 'T';
-}
-
-void CPortableInputStream::GetChar(char& value) { GetAs<char>(value); }
-
-void CPortableInputStream::GetBYTE(unsigned char& value) { GetAs<unsigned char>(value); }
-
-void CPortableInputStream::GetInt(int& value) { GetAs<int>(value); }
-
-void CPortableInputStream::GetUint(unsigned int& value) { GetAs<unsigned int>(value); }
-
-void CPortableInputStream::GetShort(short& value) { GetAs<short>(value); }
-
-void CPortableInputStream::GetLong(long& value) { GetAs<std::int32_t>(value); }
-
-void CPortableInputStream::GetDWORD(unsigned long& value) { GetAs<std::uint32_t>(value); }
-
-void CPortableInputStream::GetWORD(unsigned short& value) { GetAs<unsigned short>(value); }
-
-void CPortableInputStream::GetDouble(double& value) { GetAs<double>(value); }
-
-void CPortableInputStream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }
-
-void CPortableInputStream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }
-
-void CPortableInputStream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }
-
-void CPortableInputStream::GetN(void* data, size_t count) {
-  ReadHex(reader, static_cast<unsigned char*>(data), count);
 }
 
 }  // namespace vx

@@ -50,6 +50,21 @@ namespace vx {
 ///   cannot express, is refused with `std::bad_array_new_length` (a
 ///   `std::bad_alloc`) before anything is read.
 ///
+/// Untrusted input
+/// ---------------
+/// A string or bit vector announces its own length, and its reader allocates
+/// room for that many bytes before reading them. For input from another
+/// process, `SetLengthLimit` caps that length: a string (`operator>>` into a
+/// `VXString` or through a `VXString*`) or a bit vector whose length read
+/// from the channel is above the limit (for a bit vector, the bytes its bit
+/// count implies, (bits + 7) / 8) is refused with `CStreamFormatException`,
+/// whose `what()` names the length and the limit, before anything is
+/// allocated; the target keeps its value. The limit starts at the largest
+/// `size_t`, so by default no length is refused. `GetN` is not limited: its
+/// count comes from the caller.
+///
+///     in.SetLengthLimit(1 << 20);   // no string or bit vector above 1 MiB
+///
 /// The stream keeps no count, position or buffer of its own, does not own
 /// its reader (which must outlive it) and does not test it. Copies consume
 /// from the same reader. The destructor is not virtual (the interface has
@@ -67,7 +82,7 @@ class VX_API CPortableInputStream : public tvc::ITVCInStream {
 
   /// A stream on the same reader; see the class comment for what is shared.
   CPortableInputStream(const CPortableInputStream&) = default;
-  /// Takes the source's reader; returns `*this`.
+  /// Takes the source's reader and length limit; returns `*this`.
   CPortableInputStream& operator=(const CPortableInputStream&) = default;
   ~CPortableInputStream() = default;
 
@@ -89,6 +104,13 @@ class VX_API CPortableInputStream : public tvc::ITVCInStream {
   void GetSizet(size_t& value) override;
   void GetN(void* data, size_t count) override;
 
+  /// Refuses, from now on, strings and bit vectors longer than `maxBytes`
+  /// bytes (see "Untrusted input" above). Copies of the stream made later
+  /// take the limit with them.
+  void SetLengthLimit(size_t maxBytes);
+  /// The limit set last; the largest `size_t` until one is set.
+  size_t GetLengthLimit() const;
+
  private:
   /// Reads and decodes `n` bytes (1, 2, 4 or 8) into `u.bytes`.
   void ReadType(PersistTypeUnion& u, size_t n);
@@ -98,6 +120,7 @@ class VX_API CPortableInputStream : public tvc::ITVCInStream {
   void GetAs(T& value);
 
   tvc::ITVCBinaryReader* reader;
+  size_t lengthLimit;
 };
 
 }  // namespace vx

@@ -4,7 +4,7 @@
 
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
-#include "vexlo/streams/internal/HostByteOrder.h"
+#include "vexlo/streams/internal/OutputStreamBody.h"
 
 namespace vx {
 
@@ -35,7 +35,7 @@ static_assert(kHexPairs.pair[0xA5][0] == 'A' && kHexPairs.pair[0xA5][1] == '5', 
 // table loads independent of each other, so they overlap instead of queueing
 // behind the stores.
 void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
-  size_t i = detail::EncodeHexBlocks(in, n, out);
+  size_t i = n >= 16 ? detail::EncodeHexBlocks(in, n, out) : 0;
   out += 2 * i;
   for (; i + 4 <= n; i += 4, out += 8) {
     std::memcpy(out, kHexPairs.pair[in[i]], 2);
@@ -46,6 +46,21 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
   for (; i < n; ++i, out += 2) std::memcpy(out, kHexPairs.pair[in[i]], 2);
 }
 
+// Counting comes first, so every failure (a block whose text size_t cannot
+// express, the scratch allocation, the writer) leaves the value counted.
+// The size check must precede the doubling below, which would wrap.
+struct HexFormat {
+  static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
+                    size_t n) {
+    byteCount += n;
+    if (n > MaxHexBlockSize) throw std::bad_array_new_length();
+    const size_t length = 2 * n;
+    CScratchArea<unsigned char> scratch(length);
+    EncodeHex(bytes, n, scratch.get());
+    writer->Write(scratch.get(), length);
+  }
+};
+
 }  // namespace
 
 // Emitted here, so that the DLL exports it: programs that take the constant's
@@ -53,97 +68,12 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
 // library itself only reads at compile time is otherwise never emitted.
 constexpr char CPortableOutputStream::HexDigits[17];
 
-CPortableOutputStream::CPortableOutputStream(tvc::ITVCBinaryWriter* writer)
-    : writer(writer), byteCount(0) {}
+VX_DEFINE_OUTPUT_STREAM_MEMBERS(CPortableOutputStream, HexFormat)
 
-CPortableOutputStream::CPortableOutputStream(IReadWriteDevice& device)
-    : writer(device.GetWriter()), byteCount(0) {}
-
-CPortableOutputStream::CPortableOutputStream(IReadWriteDevice* device)
-    : CPortableOutputStream(*device) {}
-
-CPortableOutputStream::~CPortableOutputStream() = default;
-
-// Counting comes first, so every failure (a block whose text size_t cannot
-// express, the scratch allocation, the writer) leaves the value counted.
-// The size check must precede the doubling below, which would wrap.
 void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
-  byteCount += n;
-  if (n > MaxHexBlockSize) throw std::bad_array_new_length();
-  const size_t length = 2 * n;
-  CScratchArea<unsigned char> scratch(length);
-  EncodeHex(bytes, n, scratch.get());
-  writer->Write(scratch.get(), length);
+  HexFormat::Write(writer, byteCount, bytes, n);
 }
 
 void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }
-
-void CPortableOutputStream::PutChar(char value) {
-  const char local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 1);
-}
-
-void CPortableOutputStream::PutBYTE(unsigned char value) {
-  const unsigned char local = value;
-  WriteType(&local, 1);
-}
-
-void CPortableOutputStream::PutInt(int value) {
-  const int local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
-}
-
-void CPortableOutputStream::PutUint(unsigned int value) {
-  const unsigned int local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
-}
-
-void CPortableOutputStream::PutShort(short value) {
-  const short local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 2);
-}
-
-void CPortableOutputStream::PutLong(long value) {
-  const std::int32_t local = static_cast<std::int32_t>(value);
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
-}
-
-void CPortableOutputStream::PutDWORD(unsigned long value) {
-  const std::uint32_t local = static_cast<std::uint32_t>(value);
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 4);
-}
-
-void CPortableOutputStream::PutWORD(unsigned short value) {
-  const unsigned short local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 2);
-}
-
-void CPortableOutputStream::PutDouble(double value) {
-  const double local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
-}
-
-void CPortableOutputStream::PutInt64(const std::int64_t& value) {
-  const std::int64_t local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
-}
-
-void CPortableOutputStream::PutUint64(const std::uint64_t& value) {
-  const std::uint64_t local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
-}
-
-void CPortableOutputStream::PutSizet(size_t value) {
-  const std::uint64_t local = value;
-  WriteType(reinterpret_cast<const unsigned char*>(&local), 8);
-}
-
-void CPortableOutputStream::PutN(const void* data, size_t count) {
-  WriteType(static_cast<const unsigned char*>(data), count);
-}
-
-size_t CPortableOutputStream::Tell() { return byteCount; }
-
-bool CPortableOutputStream::IsMeasure() { return false; }
 
 }  // namespace vx

@@ -11,16 +11,18 @@ namespace vx {
 /// 8 bytes, the width of the widest value, aligned for any of them.
 ///
 /// A stream decodes the value's bytes, least significant first, into the
-/// first 1, 2, 4 or 8 elements of `bytes` and copies the value out of them
-/// into the caller's variable only when the whole value has been read and
-/// decoded. The copy goes through `std::memcpy` from `bytes` rather than
-/// through a typed member, since reading a member other than the one last
-/// written is not defined by the language; the typed members name the
-/// values the union is meant to hold.
+/// first 1, 2, 4 or 8 elements of `bytes` and makes the value from them for
+/// the caller's variable only when the whole value has been read and
+/// decoded. It reads them as the little-endian bytes they are, on any host;
+/// `As` is the plain copy of the host's own order (the value itself on a
+/// little-endian host). The copy goes through `std::memcpy` from `bytes`
+/// rather than through a typed member, since reading a member other than the
+/// one last written is not defined by the language; the typed members name
+/// the values the union is meant to hold.
 ///
 ///     vx::PersistTypeUnion u;
-///     ReadType(u, 4);                                  // fills u.bytes[0..3]
-///     std::int32_t v = u.As<std::int32_t>();
+///     ReadType(u, 4);                    // fills u.bytes[0..3], E8 03 00 00
+///     // a little-endian host: u.As<std::int32_t>() == 1000
 ///
 /// `long` and `unsigned long` are 32-bit values in the stream formats, so
 /// their members are the fixed-width 32-bit types.
@@ -40,7 +42,8 @@ union PersistTypeUnion {
   std::uint64_t uint64Value;  ///< A 64-bit unsigned integer.
   std::uint64_t sizetValue;   ///< A size, carried as 64 bits.
 
-  /// The value of type `T` held in the first `sizeof(T)` elements of `bytes`.
+  /// The value of type `T` whose memory, in the host's byte order, is the
+  /// first `sizeof(T)` elements of `bytes`.
   template <class T>
   T As() const {
     T value;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "vexlo/streams/internal/CScratchArea.h"
+#include "vexlo/streams/internal/LengthLimit.h"
 
 namespace vx {
 
@@ -22,6 +23,7 @@ template <class Use>
 void ReadText(tvc::ITVCInStream& s, Use use) {
   std::uint64_t length = 0;
   s.GetUint64(length);
+  detail::CheckLengthLimit(s, length, "VXString");
   if (length > static_cast<std::uint64_t>(PTRDIFF_MAX)) throw std::bad_array_new_length();
   const auto n = static_cast<size_t>(length);
   CScratchArea<char> scratch(n);

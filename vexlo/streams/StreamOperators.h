@@ -34,10 +34,12 @@
 ///
 /// Failures pass unchanged to the caller: what the stream or its channel
 /// throws (`tvc::TVCBufferUnderrunException` when the channel runs short,
-/// `CStreamFormatException` for malformed input), and `std::bad_alloc` when
-/// memory runs out, `std::bad_array_new_length` for a length no array can
-/// have. A string read is assigned to its target only once it is complete,
-/// so a failed read leaves the target as it was. Nothing is logged.
+/// `CStreamFormatException` for malformed input, and for a length above the
+/// input stream's limit, `SetLengthLimit`, checked before anything is
+/// allocated), and `std::bad_alloc` when memory runs out,
+/// `std::bad_array_new_length` for a length no array can have. A string read is assigned to its
+/// target only once it is complete, so a failed read leaves the target as it was. Nothing is
+/// logged.
 ///
 /// The operators are declared in namespace `vx` and made visible in
 /// namespace `tvc` as well, so that argument-dependent lookup finds them from

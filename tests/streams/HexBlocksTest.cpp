@@ -1,0 +1,140 @@
+// The portable streams encode and decode whole 16-byte blocks with vector
+// code where the processor has it, and the rest byte by byte. These tests
+// drive both paths through PutN and GetN against a byte-by-byte reference
+// written here: every length from 0 to 300 and some large ones, the block at
+// every offset within 64 bytes, and for decoding a character that is no digit
+// planted at every position of the text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "vexlo/vexlo.h"
+
+using namespace vx;
+
+namespace {
+
+const char kDigits[] = "0123456789ABCDEF";
+
+std::string ReferenceEncode(const unsigned char* p, size_t n) {
+  std::string text;
+  for (size_t i = 0; i < n; ++i) text += {kDigits[p[i] >> 4], kDigits[p[i] & 15]};
+  return text;
+}
+
+// Every byte value turns up, in an order that differs with `seed`.
+std::vector<unsigned char> Bytes(size_t n, size_t seed) {
+  std::vector<unsigned char> bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<unsigned char>(i * 73 + seed * 31 + i / 7);
+  return bytes;
+}
+
+std::vector<size_t> Lengths() {
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n <= 300; ++n) lengths.push_back(n);
+  for (size_t n : {1000, 2047, 2048, 2049, 4096, 4111, 70001}) lengths.push_back(n);
+  return lengths;
+}
+
+// Characters just outside the digits' ranges, the lower-case digits and bytes
+// far from them; one is planted at each position in turn.
+const char kNotDigits[] = "/:@G`afg\0\x7F\x80\xFF";
+
+// Stops a test after a few failing cases, each named, instead of thousands.
+struct FailureBudget {
+  int left = 10;
+  bool Spent() const { return left <= 0; }
+  void Fail(const std::string& what) {
+    if (--left >= 0) ADD_FAILURE() << what;
+  }
+};
+
+std::string Case(const char* what, size_t n, size_t offset, size_t at = SIZE_MAX) {
+  char text[96];
+  if (at == SIZE_MAX) {
+    std::snprintf(text, sizeof text, "%s: %zu bytes at offset %zu", what, n, offset);
+  } else {
+    std::snprintf(text, sizeof text, "%s: %zu bytes, bad character at %zu", what, n, at);
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(HexBlocks, PutNMatchesTheByteLoopAtEveryLengthAndOffset) {
+  FailureBudget budget;
+  for (size_t n : Lengths()) {
+    const std::vector<unsigned char> source = Bytes(n + 64, n);
+    for (size_t offset = 0; offset < 64 && !budget.Spent(); offset += (n > 300 ? 13 : 1)) {
+      CMemWriter writer;
+      CPortableOutputStream out(&writer);
+      out.PutN(source.data() + offset, n);
+      const std::string written(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
+      if (written != ReferenceEncode(source.data() + offset, n))
+        budget.Fail(Case("PutN", n, offset));
+    }
+  }
+}
+
+TEST(HexBlocks, GetNMatchesTheByteLoopAtEveryLengthAndOffset) {
+  FailureBudget budget;
+  for (size_t n : Lengths()) {
+    const std::vector<unsigned char> bytes = Bytes(n, n + 1);
+    const std::string text = ReferenceEncode(bytes.data(), n);
+    for (size_t offset = 0; offset < 64 && !budget.Spent(); offset += (n > 300 ? 13 : 1)) {
+      std::vector<unsigned char> destination(n + 64, 0x5A);
+      CMemReader reader(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+      CPortableInputStream in(&reader);
+      in.GetN(destination.data() + offset, n);
+      const bool same = std::equal(bytes.begin(), bytes.end(), destination.begin() + offset);
+      const auto untouched = [](unsigned char c) { return c == 0x5A; };
+      if (!same || !std::all_of(destination.begin(), destination.begin() + offset, untouched) ||
+          !std::all_of(destination.begin() + offset + n, destination.end(), untouched)) {
+        budget.Fail(Case("GetN", n, offset));
+      }
+    }
+  }
+}
+
+// The first character that is no digit is the one reported, by its place
+// (counted from 1) and the text's length, and nothing reaches the
+// destination. Large blocks get the character at the edges of every block
+// at the front, in the middle and at the end.
+TEST(HexBlocks, GetNReportsTheFirstBadCharacterWhereverItLies) {
+  FailureBudget budget;
+  for (size_t n : Lengths()) {
+    const std::vector<unsigned char> bytes = Bytes(n, n + 2);
+    const std::string text = ReferenceEncode(bytes.data(), n);
+    for (size_t at = 0; at < text.size() && !budget.Spent(); ++at) {
+      const size_t middle = text.size() / 2;
+      if (n > 300 && at >= 64 && at + 64 < text.size() && (at < middle - 32 || at >= middle + 32)) {
+        continue;
+      }
+      std::string bad = text;
+      bad[at] = kNotDigits[at % (sizeof kNotDigits - 1)];
+      std::string later = bad;  // a second bad character after the first must not matter
+      if (at + 1 < later.size()) later[later.size() - 1] = 'x';
+      for (const std::string* t : {&bad, &later}) {
+        if (t == &later && at % 5 != 0) continue;
+        std::vector<unsigned char> destination(n, 0x5A);
+        CMemReader reader(reinterpret_cast<const unsigned char*>(t->data()), t->size());
+        CPortableInputStream in(&reader);
+        std::string what = "nothing thrown";
+        try {
+          in.GetN(destination.data(), n);
+        } catch (const CStreamFormatException& e) {
+          what = e.what();
+        }
+        char place[64];
+        std::snprintf(place, sizeof place, " at character %zu of %zu ", at + 1, text.size());
+        if (what.find(place) == std::string::npos ||
+            std::count(destination.begin(), destination.end(), 0x5A) != static_cast<long>(n)) {
+          budget.Fail(Case("GetN", n, 0, at) + ": " + what);
+        }
+      }
+    }
+  }
+}

@@ -1,0 +1,160 @@
+// The input streams' length limit: a string or bit vector that announces more
+// bytes than the limit is refused before anything is allocated, with the
+// target unchanged; one at the limit reads as usual; GetN is not limited.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "support/FailingAllocator.h"
+#include "vexlo/vexlo.h"
+
+using namespace vx;
+
+namespace {
+
+constexpr size_t kLimit = 5000;  // above the 4096 bytes kept on the stack
+
+// The channel's bytes for `length` announced and `present` bytes that follow.
+std::string Encoded(bool portable, std::uint64_t length, size_t present) {
+  CMemWriter writer;
+  std::unique_ptr<tvc::ITVCOutStream> out;
+  if (portable) {
+    out.reset(new CPortableOutputStream(&writer));
+  } else {
+    out.reset(new CBinaryOutputStream(writer));
+  }
+  out->PutUint64(length);
+  out->PutN(std::string(present, 'q').data(), present);
+  return std::string(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
+}
+
+// Reads one target from `in`, with every allocation failing when `refused`
+// (the read must fail before it allocates); answers the target's size.
+using Read = std::function<std::string(tvc::ITVCInStream&, bool refused)>;
+struct Target {
+  const char* name;
+  size_t bytesPerUnit;  // a length counts bytes, a bit vector's count bits
+  Read read;
+};
+
+const Target kTargets[] = {
+    {"VXString", 1,
+     [](tvc::ITVCInStream& in, bool refused) {
+       VXString s("kept");
+       try {
+         const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
+         in >> s;
+       } catch (...) {
+         EXPECT_EQ(s, "kept");
+         throw;
+       }
+       return std::to_string(s.length());
+     }},
+    {"VXString*", 1,
+     [](tvc::ITVCInStream& in, bool refused) {
+       VXString kept("kept"), *p = &kept;
+       try {
+         const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
+         in >> p;
+       } catch (...) {
+         EXPECT_EQ(p, &kept);
+         throw;
+       }
+       const std::unique_ptr<VXString> made(p);
+       return std::to_string(made->length());
+     }},
+    {"CBitVector", 8,
+     [](tvc::ITVCInStream& in, bool refused) {
+       CBitVector v(3, true);
+       try {
+         const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
+         in >> v;
+       } catch (...) {
+         EXPECT_EQ(v, CBitVector(3, true));
+         throw;
+       }
+       return std::to_string(v.Size());
+     }},
+};
+
+// Runs `read` on a stream of the given format over `bytes`, limited to kLimit.
+std::string ReadLimited(bool portable, const std::string& bytes, const Read& read, bool refused) {
+  CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  CBinaryInputStream binary(reader);
+  CPortableInputStream text(&reader);
+  binary.SetLengthLimit(kLimit);
+  text.SetLengthLimit(kLimit);
+  if (portable) return read(text, refused);
+  return read(binary, refused);
+}
+
+}  // namespace
+
+TEST(LengthLimit, RefusesLongerTargetsBeforeAllocatingAnything) {
+  for (bool portable : {false, true}) {
+    for (const Target& t : kTargets) {
+      const std::string name = std::string(portable ? "portable " : "binary ") + t.name;
+      // At the limit: read whole. A bit count just above 8 * limit implies
+      // one byte more than the limit.
+      const std::uint64_t atLimit = kLimit * t.bytesPerUnit;
+      EXPECT_EQ(ReadLimited(portable, Encoded(portable, atLimit, kLimit), t.read, false),
+                std::to_string(atLimit))
+          << name;
+      for (std::uint64_t length : {atLimit + 1, std::uint64_t{1} << 40, UINT64_MAX}) {
+        const std::string announced = Encoded(portable, length, 0);
+        const long live = vxtest::LiveAllocations();
+        char what[256] = "nothing thrown";  // no allocation between the two counts
+        try {
+          ReadLimited(portable, announced, t.read, true);
+        } catch (const CStreamFormatException& e) {
+          std::snprintf(what, sizeof what, "%s", e.what());
+        } catch (const std::exception& e) {
+          std::snprintf(what, sizeof what, "wrong exception: %s", e.what());
+        }
+        EXPECT_FALSE(vxtest::AllocationFailureFired()) << name << " allocated";
+        EXPECT_EQ(vxtest::LiveAllocations(), live) << name;
+        const std::uint64_t bytes = length / t.bytesPerUnit + (length % t.bytesPerUnit != 0);
+        const std::string message = what;
+        EXPECT_NE(message.find("a length of " + std::to_string(bytes) + " bytes"),
+                  std::string::npos)
+            << name << ": " << message;
+        EXPECT_NE(message.find("limit of 5000 bytes"), std::string::npos)
+            << name << ": " << message;
+      }
+    }
+  }
+}
+
+// A stream derived from one of the library's keeps its limit.
+TEST(LengthLimit, HoldsForDerivedStreams) {
+  struct Derived : CPortableInputStream {
+    using CPortableInputStream::CPortableInputStream;
+  };
+  const std::string bytes = Encoded(true, 3, 3);
+  CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  Derived in(&reader);
+  in.SetLengthLimit(2);
+  VXString s;
+  EXPECT_THROW(in >> s, CStreamFormatException);
+}
+
+// The limit starts unlimited, copies take it along, and GetN ignores it.
+TEST(LengthLimit, StartsUnlimitedTravelsWithCopiesAndLeavesGetNAlone) {
+  const std::string bytes = Encoded(true, 0, kLimit + 1).substr(16);
+  CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  CPortableInputStream text(&reader);
+  CBinaryInputStream binary(reader);
+  EXPECT_EQ(text.GetLengthLimit(), SIZE_MAX);
+  EXPECT_EQ(binary.GetLengthLimit(), SIZE_MAX);
+  text.SetLengthLimit(7);
+  binary.SetLengthLimit(9);
+  EXPECT_EQ(CPortableInputStream(text).GetLengthLimit(), 7u);
+  EXPECT_EQ(CBinaryInputStream(binary).GetLengthLimit(), 9u);
+  std::string block(kLimit + 1, '\0');
+  text.GetN(&block[0], block.size());
+  EXPECT_EQ(block, std::string(kLimit + 1, 'q'));
+}

@@ -1,0 +1,28 @@
+#ifndef VEXLO_STREAMS_INTERNAL_LENGTHLIMIT_H
+#define VEXLO_STREAMS_INTERNAL_LENGTHLIMIT_H
+
+/// \file
+/// Internal to the library's streams: the length limit of the input streams
+/// (`SetLengthLimit`), applied by the readers of strings and bit vectors to
+/// the length they read, before they allocate room for it.
+
+#include <cstdint>
+
+#include "vexlo/tvc/ITVCInStream.h"
+
+namespace vx {
+namespace detail {
+
+/// Throws `CStreamFormatException` when `bytes` is above the length limit of
+/// `stream` (a `CBinaryInputStream` or `CPortableInputStream`; any other
+/// stream has none). `who` begins the message, which names both numbers:
+///
+///     CheckLengthLimit(s, length, "VXString");
+///     // VXString: a length of 5000 bytes is over the stream's length limit
+///     // of 4096 bytes
+void CheckLengthLimit(tvc::ITVCInStream& stream, std::uint64_t bytes, const char* who);
+
+}  // namespace detail
+}  // namespace vx
+
+#endif  // VEXLO_STREAMS_INTERNAL_LENGTHLIMIT_H
