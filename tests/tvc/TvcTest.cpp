@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "vexlo/tvc/LogErr.h"
-#include "vexlo/tvc/TVCBufferUnderrunException.h"
+#include "vexlo/vexlo.h"
 
 namespace {
 
@@ -33,6 +32,34 @@ TEST(LogErr, TranslatesTheWindowsSizePrefixesAndEndsEachMessageWithOneNewline) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "1099511627783|-5|FF|   12|-1099511627776|18446744073709551615|-7|%Iu|42\nended\n\n" +
                 std::string(599, ' ') + "7\n");
+}
+
+// What the logger cannot format it drops whole: no format, or a wide string
+// that the C locale cannot convert (the C library refuses the format). The
+// next message is unaffected.
+TEST(LogErr, DropsAMessageItCannotFormat) {
+  testing::internal::CaptureStderr();
+  tvc::LogErr(nullptr);
+#if !defined(_WIN32)  // the Windows runtimes print a stand-in character instead
+  tvc::LogErr("before %ls after", L"\x100");
+#endif
+  tvc::LogErr("%s", "next");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "next\n");
+}
+
+// The streams keep nothing back: Flush, through the interface, writes nothing
+// and leaves the count as it was.
+TEST(ITVCOutStream, FlushWritesNothing) {
+  vx::CMemWriter binaryBytes, portableBytes;
+  vx::CBinaryOutputStream binary(&binaryBytes);
+  vx::CPortableOutputStream portable(&portableBytes);
+  for (tvc::ITVCOutStream* out : std::initializer_list<tvc::ITVCOutStream*>{&binary, &portable}) {
+    out->PutBYTE(7);
+    out->Flush();
+    EXPECT_EQ(out->Tell(), 1u);
+  }
+  EXPECT_EQ(binaryBytes.GetSize(), 1u);
+  EXPECT_EQ(portableBytes.GetSize(), 2u);
 }
 
 }  // namespace
