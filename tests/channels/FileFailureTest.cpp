@@ -222,6 +222,18 @@ TEST(FileChannels, AWriteTheSystemRefusesReturnsQuietlyAndKeepsTheWriterOpen) {
   broken.Write("", 0);
   EXPECT_TRUE(broken.IsValid());
   EXPECT_FALSE(SignalPending(SIGPIPE));
+
+  // A SIGPIPE that was pending before the write is the caller's: it stays.
+  sigset_t pipe, old;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, &old);
+  pthread_kill(pthread_self(), SIGPIPE);
+  broken.Write("abc", 3);
+  EXPECT_TRUE(SignalPending(SIGPIPE));
+  const timespec now = {0, 0};
+  sigtimedwait(&pipe, nullptr, &now);
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 // Reading a process's own memory at address 0 is refused (EIO): Read throws,
