@@ -6,6 +6,7 @@
 #include <functional>
 #include <new>
 #include <ostream>
+#include <type_traits>
 
 #include "vexlo/strings/internal/ByteScan.h"
 
@@ -16,6 +17,15 @@ const size_t NPOS = static_cast<size_t>(-1);
 const long VXString::Unshareable = -2147483647L - 1;
 
 static_assert(sizeof(VXString) == sizeof(void*), "a string is one pointer to its record");
+static_assert(std::is_nothrow_move_constructible_v<VXString> &&
+                  std::is_nothrow_move_assignable_v<VXString> && std::is_nothrow_swappable_v<VXString>,
+              "containers move strings on growth");
+
+// Constant-initialised: no code runs for it when the library loads. Its count,
+// 0, is the count of no held record, so every path that would count, change
+// or free a record recognises it; having no buffer, it also never passes the
+// in-place tests of append(char) and replace, which need room.
+detail::VXStringRep VXString::MovedFrom{nullptr, 0, 0, kMovedFromCount};
 
 namespace {
 
@@ -126,7 +136,10 @@ const char* VXString::EmptyData() noexcept { return EmptyText; }
 // before anything is given up, so a failed allocation changes nothing.
 void VXString::AboutToModify(size_t needed, bool unshareable) {
   VXStringRep* const rep = rep_;
-  if (IntAtomicGet(rep->refCount) <= 1) {
+  const long count = IntAtomicGet(rep->refCount);
+  if (count == kMovedFromCount) {
+    rep_ = NewRep(needed);
+  } else if (count <= 1) {
     Reserve(*rep, needed);
   } else {
     VXStringRep* const copy = CopyRep(*rep, needed);

@@ -33,7 +33,9 @@ namespace detail {
 /// - Otherwise `length < capacity`, `buffer[length]` is NUL and `capacity` is
 ///   a multiple of 8. `buffer` comes from `new[]`, the record from `new`.
 /// - `refCount` is the number of holders (at least 1), or the unshareable
-///   mark (the most negative 32-bit value), which means exactly one holder.
+///   mark (the most negative 32-bit value), which means exactly one holder,
+///   or 0 for the one empty record that moved-from strings hold: it has no
+///   buffer, is never counted, changed or freed.
 /// - `buffer`, `capacity` and `length` change only while one string holds it.
 struct VXStringRep {
   /// The text and its NUL, or null.
@@ -133,12 +135,19 @@ class VX_API VXString {
   /// record marked by a writable index, the bytes are copied instead into a
   /// record with capacity `other.length() + 1` rounded up to 8.
   VXString(const VXString& other) : rep_(other.rep_) {
-    if (IntAtomicGet(rep_->refCount) == kUnshareableCount) {
-      rep_ = CopyRep(*rep_, 0);
-    } else {
+    const long count = IntAtomicGet(rep_->refCount);
+    if (count >= 1) {
       IntAtomicIncrement(rep_->refCount);
+    } else if (count == kUnshareableCount) {
+      rep_ = CopyRep(*rep_, 0);
     }
   }
+  /// Takes `other`'s record as it stands: no count changes, no allocation,
+  /// an unshareable mark goes along. `other` is left as `VXString()` leaves a
+  /// string (length 0, capacity 0, the shared empty text), without allocating:
+  /// it holds a shared empty record that is never counted or freed, and
+  /// behaves as a default-constructed string in every operation.
+  VXString(VXString&& other) noexcept : rep_(other.rep_) { other.rep_ = MovedFromRep(); }
   /// A new string holding a copy of the viewed bytes in a record of its own,
   /// as `VXString(view.data(), view.length())`; never shares with the viewed
   /// string.
@@ -156,14 +165,29 @@ class VX_API VXString {
   VXString& operator=(const VXString& other) {
     VXStringRep* const theirs = other.rep_;
     if (this == &other || theirs == rep_) return *this;
-    if (IntAtomicGet(theirs->refCount) == kUnshareableCount) {
-      AssignCopy(other);
-    } else {
-      IntAtomicIncrement(theirs->refCount);
+    const long count = IntAtomicGet(theirs->refCount);
+    if (count == kUnshareableCount) return AssignCopy(other);
+    if (count >= 1) IntAtomicIncrement(theirs->refCount);
+    Release(rep_);
+    rep_ = theirs;
+    return *this;
+  }
+  /// Gives this string's record up and takes `other`'s as the move
+  /// constructor does; `other` is left as a moved-from string. Moving a
+  /// string to itself changes nothing.
+  VXString& operator=(VXString&& other) noexcept {
+    if (this != &other) {
       Release(rep_);
-      rep_ = theirs;
+      rep_ = other.rep_;
+      other.rep_ = MovedFromRep();
     }
     return *this;
+  }
+  /// Exchanges the two strings' records; no count changes, no allocation.
+  void swap(VXString& other) noexcept {
+    VXStringRep* const mine = rep_;
+    rep_ = other.rep_;
+    other.rep_ = mine;
   }
   /// The text becomes the one byte `c` (growth in place).
   VXString& operator=(char c);
@@ -414,6 +438,8 @@ class VX_API VXString {
   /// The count that marks a record as unshareable: `Unshareable`, as the
   /// record's 32-bit count stores it.
   static constexpr std::int32_t kUnshareableCount = INT32_MIN;
+  /// The count of the moved-from record, which no string counts.
+  static constexpr std::int32_t kMovedFromCount = 0;
   /// 0x80000000 as a `long`: -2147483648.
   static const long Unshareable;
 
@@ -436,10 +462,14 @@ class VX_API VXString {
     return value.fetch_sub(1, std::memory_order_seq_cst) - 1;
   }
 
-  /// Gives `rep` up: frees a marked record at once, else counts down and
-  /// frees it when the count falls below 1.
+  /// Gives `rep` up: frees a record it holds alone (count 1 or the mark) at
+  /// once, leaves the moved-from record alone, else counts down and frees it
+  /// when the count falls below 1.
   static void Release(VXStringRep* rep) noexcept {
-    if (IntAtomicGet(rep->refCount) == kUnshareableCount || IntAtomicDecrement(rep->refCount) < 1) {
+    const long count = IntAtomicGet(rep->refCount);
+    if (count == 1 || count == kUnshareableCount) {
+      FreeRep(rep);
+    } else if (count != kMovedFromCount && IntAtomicDecrement(rep->refCount) < 1) {
       FreeRep(rep);
     }
   }
@@ -449,6 +479,9 @@ class VX_API VXString {
   static VXStringRep* CopyRep(const VXStringRep& source, size_t room);
   /// The shared empty text of strings without buffer.
   static const char* EmptyData() noexcept;
+  /// The record of moved-from strings: no buffer, count `kMovedFromCount`.
+  static VXStringRep* MovedFromRep() noexcept { return &MovedFrom; }
+  static VXStringRep MovedFrom;
 
   /// Makes this string the only holder of a record with room for `needed`
   /// bytes (text unchanged), then stores 1 or the mark in its count.
@@ -457,6 +490,10 @@ class VX_API VXString {
 
   VXStringRep* rep_;
 };
+
+/// Exchanges the records of `a` and `b` (`a.swap(b)`); found by
+/// argument-dependent lookup, so `using std::swap; swap(a, b)` takes it.
+inline void swap(VXString& a, VXString& b) noexcept { a.swap(b); }
 
 /// True when `s`, up to its first NUL (null: ""), has exactly the bytes of
 /// `a`. A string holding a NUL byte equals no such text.
