@@ -4,13 +4,30 @@
 /// \file
 /// Internal (not exported, not part of the interface): the block scans under
 /// the string search and comparison. Each one answers exactly what a plain
-/// byte-by-byte loop answers; where the processor offers 16-byte vector
-/// compares (SSE2, which every x86-64 processor has) it looks at 16 positions
-/// per step, elsewhere it is that plain loop. This is the only file of the
-/// string classes that knows about the processor.
+/// byte-by-byte loop answers. There are up to three variants of each, chosen
+/// once per process at the first long scan: AVX2 (32 positions per step)
+/// where the processor has it, SSE2 (16 positions; every x86-64 processor)
+/// otherwise, and portable code (8 bytes per step where that is possible)
+/// elsewhere or when the library is built with `VEXLO_NO_VECTOR_CODE`. Texts
+/// shorter than one vector block always take the portable code. This file
+/// and ByteScan.cpp are the only ones of the string classes that know about
+/// the processor.
 
 #include <cstddef>
 #include <cstdint>
+
+// Which vector variants this build carries: SSE2 on x86-64, and AVX2 beside
+// it where the compiler can build functions for a wider target than the
+// rest of the program. Not on Windows: GCC there cannot align the stack for
+// 32-byte values that a debug build spills. VEXLO_NO_VECTOR_CODE: none.
+#if !defined(VEXLO_NO_VECTOR_CODE) && \
+    (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)) && \
+    (defined(__x86_64__) || defined(_M_X64) || defined(_M_AMD64))
+# define VX_BYTESCAN_SSE2 1
+# if !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
+#  define VX_BYTESCAN_AVX2 1
+# endif
+#endif
 
 namespace vx {
 namespace detail {
@@ -34,19 +51,43 @@ size_t FindBytePair(const char* text, size_t from, size_t last, char a, char b,
                     size_t span) noexcept;
 
 /// As `FindBytePair`, with each text byte folded to ASCII upper case before
-/// it is compared (a-z become A-Z; every other byte stays as it is). `a` and
-/// `b` are given folded.
+/// it is compared. `a` and `b` are given folded.
 size_t FindBytePairAsciiUpper(const char* text, size_t from, size_t last, char a, char b,
                               size_t span) noexcept;
 
-/// The number of leading bytes in which `a` and `b` agree (`n` when all do).
+/// The first position at which the `n` bytes at `a` and `b` differ, or `n`.
 size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept;
 
-/// A count `k` <= `n` such that the first `k` bytes of `a` and `b` are equal
-/// after folding to ASCII upper case. It stops at or before the first byte
-/// that differs after folding, and may stop earlier (at the last block of
-/// fewer than 16 bytes); the caller compares the rest itself.
+/// The first position at which the `n` bytes at `a` and `b` differ once both
+/// are folded to ASCII upper case, or `n`.
 size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+
+/// One variant of the four scans above, each for any length.
+struct ScanKernels {
+  const char* name;
+  size_t (*findBytePair)(const char*, size_t, size_t, char, char, size_t) noexcept;
+  size_t (*findBytePairAsciiUpper)(const char*, size_t, size_t, char, char, size_t) noexcept;
+  size_t (*equalPrefix)(const char*, const char*, size_t) noexcept;
+  size_t (*asciiUpperEqualPrefix)(const char*, const char*, size_t) noexcept;
+};
+
+/// How many variants this build offers on this processor: the portable one
+/// first, then the vector ones it can run. For the tests, which hold every
+/// variant against the portable one.
+size_t ScanKernelCount() noexcept;
+/// The variant `i`, 0 <= i < ScanKernelCount().
+const ScanKernels& ScanKernelsAt(size_t i) noexcept;
+
+#ifdef VX_BYTESCAN_SSE2
+/// The 16-byte variant (ByteScanX86.cpp).
+extern const ScanKernels kSse2Kernels;
+#endif
+#ifdef VX_BYTESCAN_AVX2
+/// The 32-byte variant (ByteScanX86.cpp); only for processors with AVX2.
+extern const ScanKernels kAvx2Kernels;
+/// Whether this processor runs AVX2 code.
+bool ProcessorHasAvx2() noexcept;
+#endif
 
 }  // namespace detail
 }  // namespace vx
