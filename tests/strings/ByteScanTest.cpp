@@ -74,7 +74,10 @@ TEST(ByteScan, EqualPrefixesAgreeWithTheByteLoop) {
           const bool twin = random() % 2 == 0 && AsciiUpperByte(c) != static_cast<unsigned char>(c);
           b += i > at ? pick() : twin ? static_cast<char>(AsciiUpperByte(c)) : c;
         }
-        if (at < n) b[offset + at] = a[offset + at] == 'q' ? 'r' : 'q';
+        // A byte one bit away: another letter, the other case, a byte of
+        // the upper half with the same low seven bits...
+        const char flips[] = {0x01, 0x20, static_cast<char>(0x80), static_cast<char>(0xA0)};
+        if (at < n) b[offset + at] = static_cast<char>(a[offset + at] ^ flips[random() % 4]);
         for (bool fold : {false, true}) {
           const char* const x = a.data() + offset;
           const char* const y = b.data() + offset;
