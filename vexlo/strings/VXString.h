@@ -83,6 +83,29 @@ struct VXStringTestAccess;
 /// only `needed + 1` rounded up to 8, and so do the splicing edits (`append`,
 /// `insert`, `replace`, ... with a text) when the result does not fit.
 ///
+/// Case folding (`toUpper`, `toLower`, and `IgnoreCase` in `index`,
+/// `contains` and `compareTo`) is that of the C library's `toupper` and
+/// `tolower` in the calling thread's current locale, read when the operation
+/// runs: a program that changes the locale (`setlocale`, or `uselocale` for
+/// one thread) between two calls sees the new folding at the second. Each
+/// byte is taken as a signed char; 0xFF, which is then `EOF`, never changes;
+/// 0x80 to 0xFE, which these functions do not accept as signed chars, go in
+/// as their unsigned values; the low byte of the answer, as a signed char, is
+/// the folded byte. In the default locale only A-Z / a-z change; in Latin-1,
+/// 0xE9 (e acute) upper-cases to 0xC9 and compares equal to it.
+/// What it costs: bytes that are equal need no folding, so equal texts
+/// compare without consulting the locale. With glibc, the folding is read
+/// from the C library's own table for the thread's locale (no call per byte,
+/// nothing prepared); a locale that folds exactly as ASCII does (the default
+/// locale, the UTF-8 ones) is then folded 16 or 32 bytes per step. Such
+/// tables are recognised by their address, remembered for the global
+/// locale's tables, which the C library never unloads; a table of a locale
+/// that one thread set for itself is examined (255 entries) at each
+/// operation that has to fold. Other locales fold byte by byte through the
+/// table. On other C libraries each thread keeps the folding of every byte,
+/// taken again (255 calls of `toupper`) when the name of the locale changes;
+/// the name is asked for at each operation that has to fold.
+///
 /// Caller errors that the text-level contract leaves undefined are treated as
 /// follows. Debug builds assert on them; release builds do what is stated:
 /// - A null pointer given to a form that measures a NUL-terminated text
@@ -105,7 +128,7 @@ class VX_API VXString {
   /// How `index`, `contains` and `compareTo` compare bytes.
   enum ECaseComp : int {
     Exact = 0,       ///< as they stand (unsigned byte order)
-    IgnoreCase = 1,  ///< each byte folded with `toupper` first (see `compareTo`)
+    IgnoreCase = 1,  ///< each byte folded to upper case first (Case folding, above)
   };
 
   /// Which sides `strip` removes; the bits are tested separately.
@@ -329,17 +352,9 @@ class VX_API VXString {
   /// cutting keeps the capacity. To the current length it does nothing at
   /// all: a shared record stays shared, a mark stays.
   void resize(size_t n);
-  /// Folds every byte with `tolower` / `toupper` of the current locale (the
-  /// library never sets the locale): the byte, taken as a signed char, is
-  /// passed to the function and the low byte of the answer replaces it. In
-  /// the default locale only A-Z / a-z change; bytes 0x80 and above never
-  /// do. In other locales:
-  /// - 0xFF, as a signed char -1, is `EOF` and never changes;
-  /// - 0x80 to 0xFE, which as signed chars (-128 to -2) these functions do
-  ///   not accept, are passed as their unsigned values, as glibc's tables
-  ///   treat them; so in Latin-1, 0xE9 (e acute) upper-cases to 0xC9.
+  /// Folds every byte to lower case (see Case folding above).
   void toLower();
-  /// Folds every byte to upper case, as `toLower` does to lower case.
+  /// Folds every byte to upper case (see Case folding above).
   void toUpper();
 
   // --- Search --------------------------------------------------------------
@@ -390,16 +405,12 @@ class VX_API VXString {
   // --- Comparison and hash -------------------------------------------------
 
   /// Three-way comparison of the text with the `n` bytes at `s` (no more
-  /// than min(length(), n) of them are read). `Exact`: the `memcmp` result
-  /// of the common part when it is not 0. `IgnoreCase`: the difference of
-  /// the first differing pair of bytes folded with `toupper` (as `toUpper`
-  /// folds them), each folded byte taken as a signed char: 'a' vs 'B' is -1;
-  /// 0x80 vs 'A' is -193; '_' vs 'a' is +30, since '_' (0x5F) sorts after the
-  /// letters when case is ignored. When the common part agrees: exactly -1,
-  /// 0 or +1 by length. From 256 bytes to compare on, a comparison or
-  /// search that ignores case first reads the locale's folding of all 256
-  /// byte values (256 calls of `toupper`, no allocation) and folds through
-  /// that table.
+  /// than min(length(), n) of them are read). At the first differing pair of
+  /// bytes: `Exact`, their difference as unsigned bytes (the order of
+  /// `memcmp`); `IgnoreCase`, the difference of the two folded bytes, each a
+  /// signed char: 'a' vs 'B' is -1; 0x80 vs 'A' is -193; '_' vs 'a' is +30,
+  /// since '_' (0x5F) sorts after the letters when case is ignored. When the
+  /// common part agrees: exactly -1, 0 or +1 by length.
   int compareTo(const char* s, size_t n, ECaseComp mode = Exact) const noexcept;
   /// Against `s` up to its first NUL (null: "").
   int compareTo(const char* s, ECaseComp mode = Exact) const noexcept;
