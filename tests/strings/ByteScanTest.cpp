@@ -42,8 +42,13 @@ size_t ReferencePair(bool fold, const char* text, size_t from, size_t last, char
   return kNoPosition;
 }
 
+// What the string classes call: the short inline paths and the chosen variant.
+const ScanKernels kEntryPoints = {"entry points", vx::detail::FindBytePair,
+                                  vx::detail::FindBytePairAsciiUpper, vx::detail::EqualPrefix,
+                                  vx::detail::AsciiUpperEqualPrefix};
+
 std::vector<const ScanKernels*> Variants() {
-  std::vector<const ScanKernels*> all;
+  std::vector<const ScanKernels*> all{&kEntryPoints};
   for (size_t i = 0; i < vx::detail::ScanKernelCount(); ++i) {
     all.push_back(&vx::detail::ScanKernelsAt(i));
   }

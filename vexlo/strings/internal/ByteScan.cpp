@@ -9,42 +9,8 @@ namespace detail {
 namespace {
 
 // --- The portable variant ---------------------------------------------------
-// Eight bytes at a time as one 64-bit word, where the compiler can count the
-// zero bits of a word; the byte loop elsewhere.
-
-#if defined(__GNUC__) || defined(__clang__)
-# define VX_BYTESCAN_WORDS 1
-
-std::uint64_t Load64(const char* p) noexcept {
-  std::uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return word;
-}
-
-// The position, in memory order, of the first byte of `x` (not 0) that is not 0.
-size_t FirstNonZeroByte(std::uint64_t x) noexcept {
-# if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  return static_cast<size_t>(__builtin_clzll(x)) / 8;
-# else
-  return static_cast<size_t>(__builtin_ctzll(x)) / 8;
-# endif
-}
-
-constexpr std::uint64_t kOnes = 0x0101010101010101u;
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-
-// Each byte of `x` folded to ASCII upper case. The low seven bits of each
-// byte, raised by 0x80 - 'a' and by 0x80 - 'z' - 1, carry into the byte's top
-// bit exactly when they are at least 'a' and above 'z'; no sum leaves its
-// byte. Bytes with the top bit set are no letters.
-std::uint64_t AsciiUpper64(std::uint64_t x) noexcept {
-  const std::uint64_t low7 = x & ~kHighBits;
-  const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'a');
-  const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'z' - 1);
-  const std::uint64_t lower = atLeastA & ~aboveZ & ~x & kHighBits;
-  return x - (lower >> 2);  // 0x80 >> 2 is the 0x20 between the cases
-}
-#endif
+// Eight bytes at a time as one 64-bit word where possible (ByteScan.h), the
+// byte loop elsewhere.
 
 size_t PortableFindBytePair(const char* text, size_t from, size_t last, char a, char b,
                             size_t span) noexcept {
@@ -127,7 +93,7 @@ size_t ScanKernelCount() noexcept {
   return count;
 }
 
-const ScanKernels& ScanKernelsAt(size_t i) noexcept {
+const ScanKernels& ScanKernelsAt([[maybe_unused]] size_t i) noexcept {
 #ifdef VX_BYTESCAN_SSE2
   if (i == 1) return kSse2Kernels;
 #endif
@@ -153,12 +119,12 @@ size_t FindBytePairAsciiUpper(const char* text, size_t from, size_t last, char a
   return Chosen().findBytePairAsciiUpper(text, from, last, a, b, span);
 }
 
-size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
+size_t LongEqualPrefix(const char* a, const char* b, size_t n) noexcept {
   if (n < kVectorFrom) return PortableEqualPrefix(a, b, n);
   return Chosen().equalPrefix(a, b, n);
 }
 
-size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
+size_t LongAsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
   if (n < kVectorFrom) return PortableAsciiUpperEqualPrefix(a, b, n);
   return Chosen().asciiUpperEqualPrefix(a, b, n);
 }

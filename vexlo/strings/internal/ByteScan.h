@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Which vector variants this build carries: SSE2 on x86-64, and AVX2 beside
 // it where the compiler can build functions for a wider target than the
@@ -55,12 +56,74 @@ size_t FindBytePair(const char* text, size_t from, size_t last, char a, char b,
 size_t FindBytePairAsciiUpper(const char* text, size_t from, size_t last, char a, char b,
                               size_t span) noexcept;
 
+// Eight bytes as one 64-bit word, where the compiler can count the zero bits
+// of a word.
+#if defined(__GNUC__) || defined(__clang__)
+# define VX_BYTESCAN_WORDS 1
+
+inline std::uint64_t Load64(const char* p) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+/// The position, in memory order, of the first byte of `x` (not 0) that is
+/// not 0.
+inline size_t FirstNonZeroByte(std::uint64_t x) noexcept {
+# if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  return static_cast<size_t>(__builtin_clzll(x)) / 8;
+# else
+  return static_cast<size_t>(__builtin_ctzll(x)) / 8;
+# endif
+}
+
+/// Each byte of `x` folded to ASCII upper case. The low seven bits of each
+/// byte, raised by 0x80 - 'a' and by 0x80 - 'z' - 1, carry into the byte's
+/// top bit exactly when they are at least 'a' and above 'z'; no sum leaves
+/// its byte. Bytes with the top bit set are no letters.
+inline std::uint64_t AsciiUpper64(std::uint64_t x) noexcept {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  const std::uint64_t low7 = x & ~kHighBits;
+  const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'a');
+  const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'z' - 1);
+  const std::uint64_t lower = atLeastA & ~aboveZ & ~x & kHighBits;
+  return x - (lower >> 2);  // 0x80 >> 2 is the 0x20 between the cases
+}
+
+/// The first position at which 8 to 16 bytes at `a` and `b` differ (folded
+/// first with `kFold`), or `n`: the first and the last 8 bytes, overlapping.
+template <bool kFold>
+inline size_t ShortPrefix(const char* a, const char* b, size_t n) noexcept {
+  const auto word = [](const char* p) { return kFold ? AsciiUpper64(Load64(p)) : Load64(p); };
+  const std::uint64_t head = word(a) ^ word(b);
+  if (head != 0) return FirstNonZeroByte(head);
+  const std::uint64_t tail = word(a + n - 8) ^ word(b + n - 8);
+  return tail != 0 ? n - 8 + FirstNonZeroByte(tail) : n;
+}
+#endif
+
+/// `EqualPrefix` and `AsciiUpperEqualPrefix` for any length, out of line.
+size_t LongEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+size_t LongAsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+
 /// The first position at which the `n` bytes at `a` and `b` differ, or `n`.
-size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept;
+/// From 8 to 16 bytes without a call.
+inline size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
+#ifdef VX_BYTESCAN_WORDS
+  if (n - 8 <= 8) return ShortPrefix<false>(a, b, n);
+#endif
+  return LongEqualPrefix(a, b, n);
+}
 
 /// The first position at which the `n` bytes at `a` and `b` differ once both
-/// are folded to ASCII upper case, or `n`.
-size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+/// are folded to ASCII upper case, or `n`. From 8 to 16 bytes without a call.
+inline size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
+#ifdef VX_BYTESCAN_WORDS
+  if (n - 8 <= 8) return ShortPrefix<true>(a, b, n);
+#endif
+  return LongAsciiUpperEqualPrefix(a, b, n);
+}
 
 /// One variant of the four scans above, each for any length.
 struct ScanKernels {
