@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 
+
 // Which vector variants this build carries: SSE2 on x86-64, and AVX2 beside
 // it where the compiler can build functions for a wider target than the
 // rest of the program. Not on Windows: GCC there cannot align the stack for
@@ -28,6 +29,10 @@
 # if !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
 #  define VX_BYTESCAN_AVX2 1
 # endif
+#endif
+
+#ifdef VX_BYTESCAN_SSE2
+# include <emmintrin.h>
 #endif
 
 namespace vx {
@@ -103,13 +108,49 @@ inline size_t ShortPrefix(const char* a, const char* b, size_t n) noexcept {
 }
 #endif
 
+#ifdef VX_BYTESCAN_SSE2
+/// Each byte of `x` folded to ASCII upper case: a-z moved up by 0x80 - 'a'
+/// land on -128 to -103 as signed bytes, and only they do, so one signed
+/// compare finds the lower-case letters.
+inline __m128i AsciiUpper128(__m128i x) noexcept {
+  const __m128i shifted = _mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(0x80 - 'a')));
+  const __m128i lower = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + 26)));
+  return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+
+/// A bit per byte of the 16 at `a` and `b`: set where they agree (folded
+/// first with `kFold`).
+template <bool kFold>
+inline unsigned Agreeing16(const char* a, const char* b) noexcept {
+  __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+  __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+  if (kFold) {
+    x = AsciiUpper128(x);
+    y = AsciiUpper128(y);
+  }
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+}
+
+/// As `ShortPrefix`, for 16 to 32 bytes: the first and the last 16.
+template <bool kFold>
+inline size_t MidPrefix(const char* a, const char* b, size_t n) noexcept {
+  unsigned same = Agreeing16<kFold>(a, b);
+  if (same != 0xFFFF) return static_cast<size_t>(__builtin_ctz(~same));
+  same = Agreeing16<kFold>(a + n - 16, b + n - 16);
+  return same != 0xFFFF ? n - 16 + static_cast<size_t>(__builtin_ctz(~same)) : n;
+}
+#endif
+
 /// `EqualPrefix` and `AsciiUpperEqualPrefix` for any length, out of line.
 size_t LongEqualPrefix(const char* a, const char* b, size_t n) noexcept;
 size_t LongAsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
 
 /// The first position at which the `n` bytes at `a` and `b` differ, or `n`.
-/// From 8 to 16 bytes without a call.
+/// From 8 to 32 bytes without a call.
 inline size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
+#ifdef VX_BYTESCAN_SSE2
+  if (n - 16 <= 16) return MidPrefix<false>(a, b, n);
+#endif
 #ifdef VX_BYTESCAN_WORDS
   if (n - 8 <= 8) return ShortPrefix<false>(a, b, n);
 #endif
@@ -117,8 +158,11 @@ inline size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
 }
 
 /// The first position at which the `n` bytes at `a` and `b` differ once both
-/// are folded to ASCII upper case, or `n`. From 8 to 16 bytes without a call.
+/// are folded to ASCII upper case, or `n`. From 8 to 32 bytes without a call.
 inline size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
+#ifdef VX_BYTESCAN_SSE2
+  if (n - 16 <= 16) return MidPrefix<true>(a, b, n);
+#endif
 #ifdef VX_BYTESCAN_WORDS
   if (n - 8 <= 8) return ShortPrefix<true>(a, b, n);
 #endif

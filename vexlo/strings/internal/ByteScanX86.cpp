@@ -3,7 +3,6 @@
 #include "vexlo/strings/internal/ByteScan.h"
 
 #ifdef VX_BYTESCAN_SSE2
-# include <emmintrin.h>
 # ifdef VX_BYTESCAN_AVX2
 #  include <immintrin.h>
 # endif
@@ -30,13 +29,7 @@ bool AllEqual4(V a0, V b0, V a1, V b1, V a2, V b2, V a3, V b3) noexcept {
                                _mm_and_si128(_mm_cmpeq_epi8(a2, b2), _mm_cmpeq_epi8(a3, b3)));
   return static_cast<Mask>(_mm_movemask_epi8(same)) == kAllSet;
 }
-// a-z moved up by 0x80 - 'a' land on -128 to -103 as signed bytes, and only
-// they do, so one signed compare finds the lower-case letters.
-V AsciiUpper(V x) noexcept {
-  const V shifted = _mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(0x80 - 'a')));
-  const V lower = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + 26)));
-  return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
-}
+V AsciiUpper(V x) noexcept { return AsciiUpper128(x); }
 
 # include "vexlo/strings/internal/ByteScanKernels.inc"
 # undef VX_KERNEL_TARGET
