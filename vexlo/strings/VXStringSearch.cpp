@@ -77,6 +77,23 @@ size_t Find(const VXString& s, const char* pat, size_t patLen, size_t start,
   return FindIgnoringCase(text, len - patLen, pat, patLen - 1, start);
 }
 
+// The order of the `n` bytes at `a` and `b` when case is ignored, from a
+// pair of bytes that differ as they stand: the difference of the first pair
+// that differs folded, or 0.
+int FoldedOrder(const char* a, const char* b, size_t n) noexcept {
+  const CaseFolding fold = CaseFolding::Current();
+  if (fold.AsciiOnly()) {
+    const size_t k = detail::AsciiUpperEqualPrefix(a, b, n);
+    return k < n ? AsciiUpperValue(a[k]) - AsciiUpperValue(b[k]) : 0;
+  }
+  for (size_t k = 0; k < n; ++k) {
+    const int x = fold.Upper(a[k]);
+    const int y = fold.Upper(b[k]);
+    if (x != y) return x - y;
+  }
+  return 0;
+}
+
 // Equal bytes fold equally, so the stretch of equal bytes is passed over
 // first, and the locale is looked at only when a pair of bytes differs.
 int Compare(const VXString& s, const char* other, size_t n, VXString::ECaseComp mode) noexcept {
@@ -84,22 +101,13 @@ int Compare(const VXString& s, const char* other, size_t n, VXString::ECaseComp 
   const size_t len = s.length();
   const size_t common = std::min(len, n);
   const char* const text = s.data();
-  size_t k = detail::EqualPrefix(text, other, common);
+  const size_t k = detail::EqualPrefix(text, other, common);
   if (k < common) {
     if (mode != VXString::IgnoreCase) {
       return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
     }
-    const CaseFolding fold = CaseFolding::Current();
-    if (fold.AsciiOnly()) {
-      k += detail::AsciiUpperEqualPrefix(text + k, other + k, common - k);
-      if (k < common) return AsciiUpperValue(text[k]) - AsciiUpperValue(other[k]);
-    } else {
-      for (; k < common; ++k) {
-        const int a = fold.Upper(text[k]);
-        const int b = fold.Upper(other[k]);
-        if (a != b) return a - b;
-      }
-    }
+    const int order = FoldedOrder(text + k, other + k, common - k);
+    if (order != 0) return order;
   }
   return len == n ? 0 : (len < n ? -1 : 1);
 }

@@ -136,6 +136,7 @@ template <bool kFold>
 inline size_t MidPrefix(const char* a, const char* b, size_t n) noexcept {
   unsigned same = Agreeing16<kFold>(a, b);
   if (same != 0xFFFF) return static_cast<size_t>(__builtin_ctz(~same));
+  if (n == 16) return n;
   same = Agreeing16<kFold>(a + n - 16, b + n - 16);
   return same != 0xFFFF ? n - 16 + static_cast<size_t>(__builtin_ctz(~same)) : n;
 }

@@ -39,7 +39,7 @@ int LowerNow(char c) noexcept {
 
 // The C library keeps, per thread, a pointer to the toupper table of the
 // thread's current locale (valid for -128 to 255), and toupper itself reads
-// it; so reading that pointer is reading toupper, at the cost of one call.
+// it; so reading that pointer is reading toupper.
 // Whether the table folds as ASCII does is remembered by its address, for
 // the tables of the global locale only: the C library never unloads those
 // (a locale that setlocale has used stays loaded), so their addresses are
@@ -68,8 +68,14 @@ void Remember(std::uintptr_t entry) noexcept {
 
 }  // namespace
 
+// Where this thread's table pointer lives, asked for once per thread; the
+// initial-exec model reaches it without a call.
+thread_local const std::int32_t** upperSlot __attribute__((tls_model("initial-exec"))) = nullptr;
+
 CaseFolding CaseFolding::Current() noexcept {
-  const std::int32_t* const upper = *__ctype_toupper_loc();
+  const std::int32_t** slot = upperSlot;
+  if (slot == nullptr) upperSlot = slot = __ctype_toupper_loc();
+  const std::int32_t* const upper = *slot;
   const auto address = reinterpret_cast<std::uintptr_t>(upper);
   for (const std::atomic<std::uintptr_t>& slot : knownTables) {
     const std::uintptr_t entry = slot.load(std::memory_order_relaxed);
