@@ -66,25 +66,35 @@ void Remember(std::uintptr_t entry) noexcept {
   }
 }
 
-}  // namespace
-
 // Where this thread's table pointer lives, asked for once per thread; the
 // initial-exec model reaches it without a call.
 thread_local const std::int32_t** upperSlot __attribute__((tls_model("initial-exec"))) = nullptr;
+
+// The slower part of Current(), out of line so that the common case (the
+// first table remembered) stays short: the other slots, or the examination.
+__attribute__((noinline)) bool FoldsAsAsciiNow(const std::int32_t* upper) noexcept {
+  const auto address = reinterpret_cast<std::uintptr_t>(upper);
+  for (const std::atomic<std::uintptr_t>& slot : knownTables) {
+    const std::uintptr_t entry = slot.load(std::memory_order_relaxed);
+    if ((entry & ~std::uintptr_t{1}) == address) return (entry & 1) != 0;
+    if (entry == 0) break;
+  }
+  const bool ascii = FoldsAsAscii(upper);
+  if (uselocale(nullptr) == LC_GLOBAL_LOCALE) Remember(address | (ascii ? 1 : 0));
+  return ascii;
+}
+
+}  // namespace
 
 CaseFolding CaseFolding::Current() noexcept {
   const std::int32_t** slot = upperSlot;
   if (slot == nullptr) upperSlot = slot = __ctype_toupper_loc();
   const std::int32_t* const upper = *slot;
-  const auto address = reinterpret_cast<std::uintptr_t>(upper);
-  for (const std::atomic<std::uintptr_t>& slot : knownTables) {
-    const std::uintptr_t entry = slot.load(std::memory_order_relaxed);
-    if ((entry & ~std::uintptr_t{1}) == address) return {upper, (entry & 1) != 0};
-    if (entry == 0) break;
+  const std::uintptr_t first = knownTables[0].load(std::memory_order_relaxed);
+  if ((first & ~std::uintptr_t{1}) == reinterpret_cast<std::uintptr_t>(upper)) {
+    return {upper, (first & 1) != 0};
   }
-  const bool ascii = FoldsAsAscii(upper);
-  if (uselocale(nullptr) == LC_GLOBAL_LOCALE) Remember(address | (ascii ? 1 : 0));
-  return {upper, ascii};
+  return {upper, FoldsAsAsciiNow(upper)};
 }
 
 #else
