@@ -93,18 +93,15 @@ struct VXStringTestAccess;
 /// as their unsigned values; the low byte of the answer, as a signed char, is
 /// the folded byte. In the default locale only A-Z / a-z change; in Latin-1,
 /// 0xE9 (e acute) upper-cases to 0xC9 and compares equal to it.
-/// What it costs: bytes that are equal need no folding, so equal texts
-/// compare without consulting the locale. With glibc, the folding is read
-/// from the C library's own table for the thread's locale (no call per byte,
-/// nothing prepared); a locale that folds exactly as ASCII does (the default
-/// locale, the UTF-8 ones) is then folded 16 or 32 bytes per step. Such
-/// tables are recognised by their address, remembered for the global
-/// locale's tables, which the C library never unloads; a table of a locale
-/// that one thread set for itself is examined (255 entries) at each
-/// operation that has to fold. Other locales fold byte by byte through the
-/// table. On other C libraries each thread keeps the folding of every byte,
-/// taken again (255 calls of `toupper`) when the name of the locale changes;
-/// the name is asked for at each operation that has to fold.
+/// Cost: equal bytes need no folding, so texts equal byte for byte compare
+/// without consulting the locale. With glibc the C library's own table for
+/// the thread's locale is read (no call per byte, nothing prepared), and a
+/// locale that folds as ASCII does (the default one, the UTF-8 ones) folds 16
+/// or 32 bytes per step; the global locale's tables, which the C library
+/// never unloads, are recognised by their address, while a thread's own
+/// locale (`uselocale`) has its table examined (255 entries) at each
+/// operation that folds. Other C libraries: each thread keeps a table of 256
+/// `toupper` answers, taken again when the locale's name changes.
 ///
 /// Caller errors that the text-level contract leaves undefined are treated as
 /// follows. Debug builds assert on them; release builds do what is stated:

@@ -101,7 +101,11 @@ int Compare(const VXString& s, const char* other, size_t n, VXString::ECaseComp 
   const size_t len = s.length();
   const size_t common = std::min(len, n);
   const char* const text = s.data();
-  const size_t k = detail::EqualPrefix(text, other, common);
+  // The first 32 bytes inline; texts that differ in case differ there, and
+  // go on to the folded comparison without a scan of the rest.
+  const size_t head = std::min<size_t>(common, 32);
+  size_t k = detail::EqualPrefix(text, other, head);
+  if (k == head && head < common) k += detail::EqualPrefix(text + k, other + k, common - k);
   if (k < common) {
     if (mode != VXString::IgnoreCase) {
       return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);

@@ -8,10 +8,12 @@
 /// once per process at the first long scan: AVX2 (32 positions per step)
 /// where the processor has it, SSE2 (16 positions; every x86-64 processor)
 /// otherwise, and portable code (8 bytes per step where that is possible)
-/// elsewhere or when the library is built with `VEXLO_NO_VECTOR_CODE`. Texts
-/// shorter than one vector block always take the portable code. This file
-/// and ByteScan.cpp are the only ones of the string classes that know about
-/// the processor.
+/// elsewhere or when the library is built with `VEXLO_NO_VECTOR_CODE`. Short
+/// texts skip the choice: the comparisons of 8 to 32 bytes are inline here
+/// (two overlapping words or SSE2 blocks), other short scans take the
+/// portable code. This file, ByteScan.cpp, ByteScanX86.cpp and the kernels
+/// it includes are the only ones of the string classes that know about the
+/// processor.
 
 #include <cstddef>
 #include <cstdint>
