@@ -35,6 +35,20 @@ using vx::VXString;
 constexpr auto kIgnore = VXString::IgnoreCase;
 const char kLatin9[] = "en_US.ISO-8859-15";
 
+// A locale that folds the Latin letters above 0x7F: Latin-9 from the test
+// setup (Linux), or code page 1252 (Windows); null when there is none.
+const char* LatinLocale() {
+  const char* name = nullptr;
+  for (const char* candidate : {kLatin9, ".1252"}) {
+    if (std::setlocale(LC_CTYPE, candidate) != nullptr) {
+      name = candidate;
+      break;
+    }
+  }
+  std::setlocale(LC_CTYPE, "C");
+  return name;
+}
+
 int Upper(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u == 0xFF ? -1 : static_cast<signed char>(std::toupper(u));
@@ -61,8 +75,7 @@ VXString VX(const std::string& s) { return VXString(s.data(), s.size()); }
 // The locales to try: the default, and Latin-9 where the system has it.
 std::vector<const char*> Locales() {
   std::vector<const char*> names{"C"};
-  if (std::setlocale(LC_CTYPE, kLatin9) != nullptr) names.push_back(kLatin9);
-  std::setlocale(LC_CTYPE, "C");
+  if (const char* latin = LatinLocale()) names.push_back(latin);
   return names;
 }
 
@@ -113,7 +126,8 @@ TEST(CaseBlind, GeneratedTextsCompareAndSearchAsThePlainLoop) {
 // The folding is read at each call: 0xE9 and 0xC9 are one letter in Latin-9
 // and two bytes in the default locale, in short texts and long ones.
 TEST(CaseBlind, ALocaleChangedBetweenCallsIsSeenAtTheNextCall) {
-  if (std::setlocale(LC_CTYPE, kLatin9) == nullptr) GTEST_SKIP() << "no Latin-9 locale here";
+  const char* const latin = LatinLocale();
+  if (latin == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
   const std::string pad(300, 'a');
   const VXString shortE("\xe9"), longE((pad + "\xe9").c_str());
   const std::string longC = pad + "\xc9";
@@ -124,26 +138,26 @@ TEST(CaseBlind, ALocaleChangedBetweenCallsIsSeenAtTheNextCall) {
   };
   const std::vector<bool> all(3, true), none(3, false);
   for (int round = 0; round < 2; ++round) {
-    std::setlocale(LC_CTYPE, kLatin9);
-    EXPECT_EQ(folded(), all) << "Latin-9, round " << round;
+    std::setlocale(LC_CTYPE, latin);
+    EXPECT_EQ(folded(), all) << latin << ", round " << round;
     std::setlocale(LC_CTYPE, "C");
     EXPECT_EQ(folded(), none) << "default, round " << round;
   }
 #if defined(__GLIBC__)
   for (int round = 0; round < 2; ++round) {
-    locale_t latin;
+    locale_t latin9;
     {
 #ifdef VX_TEST_LEAK_CHECKER
       // newlocale keeps a copy of LOCPATH that freelocale does not free.
       const __lsan::ScopedDisabler keepsItsPath;
 #endif
-      latin = newlocale(LC_CTYPE_MASK, kLatin9, nullptr);
+      latin9 = newlocale(LC_CTYPE_MASK, kLatin9, nullptr);
     }
-    ASSERT_NE(latin, nullptr);
-    uselocale(latin);
+    ASSERT_NE(latin9, nullptr);
+    uselocale(latin9);
     EXPECT_EQ(folded(), all) << "this thread in Latin-9, round " << round;
     uselocale(LC_GLOBAL_LOCALE);
-    freelocale(latin);
+    freelocale(latin9);
     EXPECT_EQ(folded(), none) << "back to the global locale, round " << round;
   }
 #endif

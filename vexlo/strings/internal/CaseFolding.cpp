@@ -46,12 +46,12 @@ int LowerNow(char c) noexcept {
 // never reused for other tables. A thread's own locale (uselocale) may be
 // freed and its address reused, so its table is examined at every call
 // (255 entries).
-namespace {
-
-constexpr int kKnownTables = 8;
-// Addresses of global tables, with the low bit set for those that fold as
-// ASCII; 0 marks a free slot. Constant-initialised; filled as tables appear.
+// Both constant-initialised: the slot is set at a thread's first fold, the
+// tables are filled as they appear.
+__thread const std::int32_t** upperTableSlot = nullptr;
 std::atomic<std::uintptr_t> knownTables[kKnownTables];
+
+namespace {
 
 // Takes the first free slot. Two threads that race for one slot may leave
 // only one entry there: the other table is simply examined again next time.
@@ -66,35 +66,21 @@ void Remember(std::uintptr_t entry) noexcept {
   }
 }
 
-// Where this thread's table pointer lives, asked for once per thread; the
-// initial-exec model reaches it without a call.
-thread_local const std::int32_t** upperSlot __attribute__((tls_model("initial-exec"))) = nullptr;
+}  // namespace
 
-// The slower part of Current(), out of line so that the common case (the
-// first table remembered) stays short: the other slots, or the examination.
-__attribute__((noinline)) bool FoldsAsAsciiNow(const std::int32_t* upper) noexcept {
+CaseFolding CaseFolding::Look() noexcept {
+  const std::int32_t** slot = upperTableSlot;
+  if (slot == nullptr) upperTableSlot = slot = __ctype_toupper_loc();
+  const std::int32_t* const upper = *slot;
   const auto address = reinterpret_cast<std::uintptr_t>(upper);
-  for (const std::atomic<std::uintptr_t>& slot : knownTables) {
-    const std::uintptr_t entry = slot.load(std::memory_order_relaxed);
-    if ((entry & ~std::uintptr_t{1}) == address) return (entry & 1) != 0;
+  for (const std::atomic<std::uintptr_t>& known : knownTables) {
+    const std::uintptr_t entry = known.load(std::memory_order_relaxed);
+    if ((entry & ~std::uintptr_t{1}) == address) return {upper, (entry & 1) != 0};
     if (entry == 0) break;
   }
   const bool ascii = FoldsAsAscii(upper);
   if (uselocale(nullptr) == LC_GLOBAL_LOCALE) Remember(address | (ascii ? 1 : 0));
-  return ascii;
-}
-
-}  // namespace
-
-CaseFolding CaseFolding::Current() noexcept {
-  const std::int32_t** slot = upperSlot;
-  if (slot == nullptr) upperSlot = slot = __ctype_toupper_loc();
-  const std::int32_t* const upper = *slot;
-  const std::uintptr_t first = knownTables[0].load(std::memory_order_relaxed);
-  if ((first & ~std::uintptr_t{1}) == reinterpret_cast<std::uintptr_t>(upper)) {
-    return {upper, (first & 1) != 0};
-  }
-  return {upper, FoldsAsAsciiNow(upper)};
+  return {upper, ascii};
 }
 
 #else
@@ -114,7 +100,7 @@ thread_local FoldingCache cache;
 
 }  // namespace
 
-CaseFolding CaseFolding::Current() noexcept {
+CaseFolding CaseFolding::Look() noexcept {
   const char* const name = std::setlocale(LC_CTYPE, nullptr);
   if (name != nullptr && cache.valid && std::strcmp(name, cache.locale) == 0) {
     return {cache.upper, cache.ascii};

@@ -14,18 +14,40 @@
 /// byte the locale changes and one it leaves alone compare alike: in Latin-1
 /// 0xE9 folds to 0xC9, which is -55 like 0xC9 itself.
 
+#include <atomic>
 #include <cstdint>
 
 namespace vx {
 namespace detail {
+
+#if defined(__GLIBC__)
+/// Where this thread's pointer to its toupper table lives, asked for once
+/// per thread (null before); initial-exec, so reached without a call.
+extern __thread const std::int32_t** upperTableSlot __attribute__((tls_model("initial-exec")));
+/// Tables of the global locale whose folding is known, the low bit set for
+/// those that fold as ASCII; 0 marks a free slot (CaseFolding.cpp).
+constexpr int kKnownTables = 8;
+extern std::atomic<std::uintptr_t> knownTables[kKnownTables];
+#endif
 
 /// The upper-case folding of every byte in the calling thread's current
 /// locale, read when `Current()` runs; valid until the thread's next call of
 /// `Current()` or change of locale.
 class CaseFolding {
  public:
-  /// The folding in force now.
-  static CaseFolding Current() noexcept;
+  /// The folding in force now. The common case inline: the thread's table
+  /// is the first one known, and folds as ASCII.
+  static CaseFolding Current() noexcept {
+#if defined(__GLIBC__)
+    const std::int32_t** const slot = upperTableSlot;
+    if (slot != nullptr) {
+      const std::int32_t* const upper = *slot;
+      const std::uintptr_t first = knownTables[0].load(std::memory_order_relaxed);
+      if (first == (reinterpret_cast<std::uintptr_t>(upper) | 1)) return {upper, true};
+    }
+#endif
+    return Look();
+  }
 
   /// `c` folded to upper case, as a signed char value (-128 to 127).
   int Upper(char c) const noexcept {
@@ -37,6 +59,9 @@ class CaseFolding {
   bool AsciiOnly() const noexcept { return asciiOnly_; }
 
  private:
+  /// `Current()` the long way: finds the table, and whether it folds as ASCII.
+  static CaseFolding Look() noexcept;
+
   CaseFolding(const std::int32_t* upper, bool asciiOnly) noexcept
       : upper_(upper), asciiOnly_(asciiOnly) {}
 
