@@ -1,4 +1,5 @@
-// Comparison and search that ignore case, held against a plain loop over
+// Comparison and search that ignore case (and the exact comparison beside
+// them), held against a plain loop over
 // toupper of the locale in force, in the default locale and in Latin-9 (which
 // folds bytes above 0x7F too, and so takes the table path, not the ASCII
 // block scans): every pair of bytes, then generated texts with the first
@@ -61,6 +62,14 @@ int ReferenceCompare(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// The exact order: the first differing bytes as unsigned values.
+int ReferenceExact(const std::string& a, const std::string& b) {
+  for (size_t k = 0; k < std::min(a.size(), b.size()); ++k) {
+    if (a[k] != b[k]) return static_cast<unsigned char>(a[k]) - static_cast<unsigned char>(b[k]);
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 size_t ReferenceFind(const std::string& text, const std::string& pat) {
   for (size_t i = 0; i + pat.size() <= text.size(); ++i) {
     size_t k = 0;
@@ -114,6 +123,7 @@ TEST(CaseBlind, GeneratedTextsCompareAndSearchAsThePlainLoop) {
       ASSERT_EQ(VX(a).compareTo(VX(b), kIgnore), ReferenceCompare(a, b))
           << locale << ": length " << n << ", changed at " << at;
       ASSERT_EQ(VX(a + "x").compareTo(a.data(), n, kIgnore), 1) << locale << ": length " << n;
+      ASSERT_EQ(VX(a).compareTo(VX(b)), ReferenceExact(a, b)) << "exact, length " << n;
       const size_t from = random() % n;
       const std::string pat = b.substr(from, 1 + random() % std::min<size_t>(n - from, 40));
       ASSERT_EQ(VX(a).index(pat.data(), pat.size(), 0, kIgnore), ReferenceFind(a, pat))

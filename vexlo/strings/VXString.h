@@ -162,11 +162,9 @@ class VX_API VXString {
       rep_ = CopyRep(*rep_, 0);
     }
   }
-  /// Takes `other`'s record as it stands: no count changes, no allocation,
-  /// an unshareable mark goes along. `other` is left as `VXString()` leaves a
-  /// string (length 0, capacity 0, the shared empty text), without allocating:
-  /// it holds a shared empty record that is never counted or freed, and
-  /// behaves as a default-constructed string in every operation.
+  /// Takes `other`'s record as it stands (no count changes, no allocation;
+  /// an unshareable mark goes along) and leaves `other`, without allocating,
+  /// to behave as `VXString()` in every operation.
   VXString(VXString&& other) noexcept : rep_(other.rep_) { other.rep_ = MovedFromRep(); }
   /// A new string holding a copy of the viewed bytes in a record of its own,
   /// as `VXString(view.data(), view.length())`; never shares with the viewed
