@@ -94,14 +94,14 @@ int FoldedOrder(const char* a, const char* b, size_t n) noexcept {
   return 0;
 }
 
+int ByLength(size_t len, size_t n) noexcept { return len == n ? 0 : (len < n ? -1 : 1); }
+
 // Equal bytes fold equally, so the stretch of equal bytes is passed over
 // first, and the locale is looked at only when a pair of bytes differs.
-int Compare(const VXString& s, const char* other, size_t n, VXString::ECaseComp mode) noexcept {
-  assert(other != nullptr || n == 0);
-  const size_t len = s.length();
+__attribute__((noinline)) int CompareAny(const char* text, size_t len, const char* other,
+                                         size_t n, VXString::ECaseComp mode) noexcept {
   const size_t common = std::min(len, n);
-  const char* const text = s.data();
-  // The first 32 bytes inline; texts that differ in case differ there, and
+  // The first 32 bytes first; texts that differ in case differ there, and
   // go on to the folded comparison without a scan of the rest.
   const size_t head = std::min<size_t>(common, 32);
   size_t k = detail::EqualPrefix(text, other, head);
@@ -113,7 +113,26 @@ int Compare(const VXString& s, const char* other, size_t n, VXString::ECaseComp 
     const int order = FoldedOrder(text + k, other + k, common - k);
     if (order != 0) return order;
   }
-  return len == n ? 0 : (len < n ? -1 : 1);
+  return ByLength(len, n);
+}
+
+// The short texts' path, 16 to 32 common bytes, in the locale's common case:
+// no call but to CompareAny, and that as the last step, so that it needs no
+// stack frame.
+int Compare(const char* text, size_t len, const char* other, size_t n,
+            VXString::ECaseComp mode) noexcept {
+  assert(other != nullptr || n == 0);
+  const size_t common = std::min(len, n);
+  if (common - 16 > 16) return CompareAny(text, len, other, n, mode);
+  const size_t k = detail::EqualPrefix(text, other, common);
+  if (k == common) return ByLength(len, n);
+  if (mode != VXString::IgnoreCase) {
+    return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
+  }
+  if (!CaseFolding::KnownAsciiNow()) return CompareAny(text, len, other, n, mode);
+  const size_t folded = detail::AsciiUpperEqualPrefix(text, other, common);
+  if (folded < common) return AsciiUpperValue(text[folded]) - AsciiUpperValue(other[folded]);
+  return ByLength(len, n);
 }
 
 }  // namespace
@@ -186,15 +205,15 @@ bool VXString::contains(const VXString& pat, ECaseComp mode) const noexcept {
 // --- Comparison and hash ----------------------------------------------------
 
 int VXString::compareTo(const char* s, size_t n, ECaseComp mode) const noexcept {
-  return Compare(*this, s, n, mode);
+  return Compare(data(), length(), s, n, mode);
 }
 
 int VXString::compareTo(const char* s, ECaseComp mode) const noexcept {
-  return Compare(*this, s, Measure(s), mode);
+  return Compare(data(), length(), s, Measure(s), mode);
 }
 
 int VXString::compareTo(const VXString& other, ECaseComp mode) const noexcept {
-  return Compare(*this, other.data(), other.length(), mode);
+  return Compare(data(), length(), other.data(), other.length(), mode);
 }
 
 size_t VXString::hash(const VXString& s) noexcept {

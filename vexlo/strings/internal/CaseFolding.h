@@ -35,20 +35,24 @@ extern std::atomic<std::uintptr_t> knownTables[kKnownTables];
 /// `Current()` or change of locale.
 class CaseFolding {
  public:
-  /// The folding in force now. The common case inline: the thread's table
-  /// is the first one known, and folds as ASCII.
+  /// The folding in force now.
   static CaseFolding Current() noexcept {
 #if defined(__GLIBC__)
-    const std::int32_t** const slot = upperTableSlot;
-    if (slot != nullptr) {
-      const std::int32_t* const upper = *slot;
-      const std::uintptr_t first = knownTables[0].load(std::memory_order_relaxed);
-      if (first == (reinterpret_cast<std::uintptr_t>(upper) | 1)) return {upper, true};
-    }
+    if (KnownAsciiNow()) return CaseFolding(*upperTableSlot, true);
 #endif
     return Look();
   }
-
+  /// True when the thread's table is the first known one and folds as ASCII
+  /// (then `Current().AsciiOnly()`); false says nothing. Inline, no call.
+  static bool KnownAsciiNow() noexcept {
+#if defined(__GLIBC__)
+    const std::int32_t** const slot = upperTableSlot;
+    return slot != nullptr && knownTables[0].load(std::memory_order_relaxed) ==
+                                  (reinterpret_cast<std::uintptr_t>(*slot) | 1);
+#else
+    return false;
+#endif
+  }
   /// `c` folded to upper case, as a signed char value (-128 to 127).
   int Upper(char c) const noexcept {
     const auto u = static_cast<unsigned char>(c);
