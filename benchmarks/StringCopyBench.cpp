@@ -208,9 +208,8 @@ void MoveStrings(benchmark::State& state, Make make) {
 }
 
 void MoveVXString(benchmark::State& state) {
-  MoveStrings<vx::VXString>(state, [](const std::string& t) {
-    return vx::VXString(t.data(), t.size());
-  });
+  MoveStrings<vx::VXString>(state,
+                            [](const std::string& t) { return vx::VXString(t.data(), t.size()); });
 }
 BENCHMARK(MoveVXString)->Name("MoveVector/VXString");
 
@@ -220,9 +219,8 @@ void MoveStdString(benchmark::State& state) {
 BENCHMARK(MoveStdString)->Name("MoveVector/StdString");
 
 void MoveQByteArray(benchmark::State& state) {
-  MoveStrings<QByteArray>(state, [](const std::string& t) {
-    return QByteArray(t.data(), static_cast<int>(t.size()));
-  });
+  MoveStrings<QByteArray>(
+      state, [](const std::string& t) { return QByteArray(t.data(), static_cast<int>(t.size())); });
 }
 BENCHMARK(MoveQByteArray)->Name("MoveVector/QByteArray");
 

@@ -18,8 +18,8 @@ using vx::detail::ScanKernels;
 
 // Bytes around every edge of the ASCII folding: the letters' ends, their
 // neighbours, and bytes whose low seven bits are letters.
-const unsigned char kAlphabet[] = {'a', 'A', 'z', 'Z', 'm', 'M', '@', '[', '`', '{',
-                                   0x00, 0x80, 0xC1, 0xE1, 0xDA, 0xFA, 0xFF, 0x7F};
+const unsigned char kAlphabet[] = {'a', 'A',  'z',  'Z',  'm',  'M',  '@',  '[',  '`',
+                                   '{', 0x00, 0x80, 0xC1, 0xE1, 0xDA, 0xFA, 0xFF, 0x7F};
 
 unsigned char Fold(bool fold, char c) {
   return fold ? AsciiUpperByte(c) : static_cast<unsigned char>(c);
@@ -86,11 +86,11 @@ TEST(ByteScan, EqualPrefixesAgreeWithTheByteLoop) {
         for (bool fold : {false, true}) {
           const char* const x = a.data() + offset;
           const char* const y = b.data() + offset;
-          const size_t got = fold ? kernels->asciiUpperEqualPrefix(x, y, n)
-                                  : kernels->equalPrefix(x, y, n);
+          const size_t got =
+              fold ? kernels->asciiUpperEqualPrefix(x, y, n) : kernels->equalPrefix(x, y, n);
           ASSERT_EQ(got, ReferencePrefix(fold, x, y, n))
-              << kernels->name << (fold ? " folded" : " exact") << ", length " << n
-              << ", offset " << offset << ", difference planted at " << at;
+              << kernels->name << (fold ? " folded" : " exact") << ", length " << n << ", offset "
+              << offset << ", difference planted at " << at;
         }
       }
     }

@@ -160,10 +160,10 @@ TEST(CaseBlind, ALocaleChangedBetweenCallsIsSeenAtTheNextCall) {
   for (int round = 0; round < 2; ++round) {
     locale_t latin9;
     {
-#ifdef VX_TEST_LEAK_CHECKER
+# ifdef VX_TEST_LEAK_CHECKER
       // newlocale keeps a copy of LOCPATH that freelocale does not free.
       const __lsan::ScopedDisabler keepsItsPath;
-#endif
+# endif
       latin9 = newlocale(LC_CTYPE_MASK, kLatin9, nullptr);
     }
     ASSERT_NE(latin9, nullptr);

@@ -17,7 +17,8 @@ const long VXString::Unshareable = -2147483647L - 1;
 
 static_assert(sizeof(VXString) == sizeof(void*), "a string is one pointer to its record");
 static_assert(std::is_nothrow_move_constructible_v<VXString> &&
-                  std::is_nothrow_move_assignable_v<VXString> && std::is_nothrow_swappable_v<VXString>,
+                  std::is_nothrow_move_assignable_v<VXString> &&
+                  std::is_nothrow_swappable_v<VXString>,
               "containers move strings on growth");
 
 // Constant-initialised: no code runs for it when the library loads. Its count,

@@ -184,7 +184,10 @@ class VX_API VXString {
     VXStringRep* const theirs = other.rep_;
     if (this == &other || theirs == rep_) return *this;
     const long count = IntAtomicGet(theirs->refCount);
-    if (count == kUnshareableCount) return AssignCopy(other);
+    if (count == kUnshareableCount) {
+      AssignCopy(other);
+      return *this;
+    }
     if (count >= 1) IntAtomicIncrement(theirs->refCount);
     Release(rep_);
     rep_ = theirs;
@@ -473,9 +476,8 @@ class VX_API VXString {
   /// when the count falls below 1.
   static void Release(VXStringRep* rep) noexcept {
     const long count = IntAtomicGet(rep->refCount);
-    if (count == 1 || count == kUnshareableCount) {
-      FreeRep(rep);
-    } else if (count != kMovedFromCount && IntAtomicDecrement(rep->refCount) < 1) {
+    const bool alone = count == 1 || count == kUnshareableCount;
+    if (alone || (count != kMovedFromCount && IntAtomicDecrement(rep->refCount) < 1)) {
       FreeRep(rep);
     }
   }

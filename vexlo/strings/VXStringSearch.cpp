@@ -98,8 +98,8 @@ int ByLength(size_t len, size_t n) noexcept { return len == n ? 0 : (len < n ? -
 
 // Equal bytes fold equally, so the stretch of equal bytes is passed over
 // first, and the locale is looked at only when a pair of bytes differs.
-__attribute__((noinline)) int CompareAny(const char* text, size_t len, const char* other,
-                                         size_t n, VXString::ECaseComp mode) noexcept {
+__attribute__((noinline)) int CompareAny(const char* text, size_t len, const char* other, size_t n,
+                                         VXString::ECaseComp mode) noexcept {
   const size_t common = std::min(len, n);
   // The first 32 bytes first; texts that differ in case differ there, and
   // go on to the folded comparison without a scan of the rest.

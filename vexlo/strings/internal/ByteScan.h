@@ -19,12 +19,11 @@
 #include <cstdint>
 #include <cstring>
 
-
 // Which vector variants this build carries: SSE2 on x86-64, and AVX2 beside
 // it where the compiler can build functions for a wider target than the
 // rest of the program. Not on Windows: GCC there cannot align the stack for
 // 32-byte values that a debug build spills. VEXLO_NO_VECTOR_CODE: none.
-#if !defined(VEXLO_NO_VECTOR_CODE) && \
+#if !defined(VEXLO_NO_VECTOR_CODE) &&                              \
     (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)) && \
     (defined(__x86_64__) || defined(_M_X64) || defined(_M_AMD64))
 # define VX_BYTESCAN_SSE2 1

@@ -22,7 +22,8 @@ V Load(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const _
 V Splat(char c) noexcept { return _mm_set1_epi8(c); }
 Mask Equal(V x, V y) noexcept { return static_cast<Mask>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))); }
 Mask BothEqual(V x, V a, V y, V b) noexcept {
-  return static_cast<Mask>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
+  return static_cast<Mask>(
+      _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
 }
 bool AllEqual4(V a0, V b0, V a1, V b1, V a2, V b2, V a3, V b3) noexcept {
   const V same = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a0, b0), _mm_cmpeq_epi8(a1, b1)),
