@@ -107,6 +107,7 @@ PEER_NAMES = {
     "CerealPortableBinary": "cereal PortableBinaryArchive",
     "PosixWrite": "write(2)", "PosixRead": "read(2)",
     "VXStringExact": "VXString::index Exact",
+    "StdStringFind": "std::string::find",
 }
 
 # Column order of the tables of every case: ours first, then the peers.
