@@ -204,6 +204,7 @@ void MoveStrings(benchmark::State& state, Make make) {
     from.swap(to);
     benchmark::ClobberMemory();
   }
+  vxbench::Check(state, from.size() == kMovedStrings && to.empty(), "strings lost on the way");
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kMovedStrings));
 }
 
