@@ -14,6 +14,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "support/AllocationFailure.h"
 #include "support/Platform.h"
@@ -86,8 +87,15 @@ TEST(VXString, CapacitySharingAndTheUnshareableMark) {
 }
 
 // The starts of a change: no buffer; "abcdefg" with room to spare, in a full
-// buffer, shared with `other`, or with room and marked by a writable index.
+// buffer, shared with `other`, or with room and marked by a writable index;
+// moved from (which must end as the start without buffer does).
+constexpr int kMovedFrom = 5;
 void Start(int state, VXString& s, VXString& other) {
+  if (state == kMovedFrom) {
+    s = "abcdefg";
+    other = std::move(s);
+    return;
+  }
   if (state == 1 || state == 4) s = VXString(size_t{40});
   if (state != 0) s = "abcdefg";
   if (state == 3) other = s;
@@ -141,7 +149,8 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
       KEEP(s(0) = s.isNull() ? '\0' : 'V', "Vbcdefg", kMark)};
   // clang-format on
   for (const Change& change : changes) {
-    for (int state = 0; state < 5; ++state) {
+    std::tuple<std::string, size_t, long> fromDefault;
+    for (int state = 0; state <= kMovedFrom; ++state) {
       SCOPED_TRACE(std::string(change.call) + " from start " + std::to_string(state));
       const long live = vxtest::LiveAllocations();
       {
@@ -154,6 +163,15 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
         const auto before = holders();
         vxtest::ForEachAllocationFailure([&] { change.apply(s); },
                                          [&] { EXPECT_EQ(holders(), before); });
+        // The moved-from record's own count is not the default record's.
+        const auto outcome =
+            std::make_tuple(Text(s), s.capacity(), s.capacity() != 0 ? Access::Count(s) : 1);
+        if (state == 0) fromDefault = outcome;
+        if (state == kMovedFrom) {
+          EXPECT_EQ(outcome, fromDefault) << "moved-from and default strings differ";
+          EXPECT_EQ(Text(other), "abcdefg") << "the string moved to";
+          continue;
+        }
         EXPECT_TRUE(state == 0 || Text(s) == change.after) << Text(s);
         EXPECT_EQ(Access::Count(s), change.count != 0 ? change.count : std::get<4>(before));
         EXPECT_TRUE(WellFormed(s) && (change.count == 0 || s.capacity() != 0));
@@ -162,6 +180,63 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
       EXPECT_EQ(vxtest::LiveAllocations(), live) << "the last holder frees the record";
     }
   }
+}
+
+// A move hands the record over as it stands: the count (a share, the mark)
+// untouched, the pointer kept, nothing allocated, even with every allocation
+// failing; the source then answers every query as a default string does, and
+// a copy of it shares nothing that anyone could change. Vectors move their
+// strings when they grow: a marked string keeps its bytes, which a copy would
+// not.
+TEST(VXString, MovesAndSwapsHandTheRecordOver) {
+  VXString shared("shared"), marked("marked"), target("x");
+  const VXString dflt;
+  const VXString other(shared);
+  marked[0] = 'M';
+  const char* const sharedText = shared.data();
+  const char* const markedText = marked.data();
+  const long live = vxtest::LiveAllocations();
+  {
+    vxtest::ScopedAllocationFailure fail(1);
+    VXString taken(std::move(shared)), mark(std::move(marked));
+    EXPECT_EQ(taken.data(), sharedText);
+    EXPECT_EQ(Access::Count(taken), 2) << "the share moved, not counted again";
+    EXPECT_EQ(Access::Count(mark), kMark) << "the mark moved with the record";
+    EXPECT_EQ(mark.data(), markedText);
+    const VXString copyOfMoved(shared);
+    const auto reads = [&dflt](const VXString& s) {
+      return std::make_tuple(s.length(), s.capacity(), s.data(), s.first('a'), s.index("", 0),
+                             s.compareTo(""), s.compareTo("a", VXString::IgnoreCase), s.hash(),
+                             s.strip(VXString::Both, ' ').start(), s == dflt, s.isNull());
+    };
+    EXPECT_EQ(reads(shared), reads(dflt));
+    EXPECT_EQ(reads(copyOfMoved), reads(dflt));
+    target = std::move(taken);
+    EXPECT_EQ(target.data(), sharedText);
+    EXPECT_EQ(reads(taken), reads(dflt)) << "moved from by assignment";
+    VXString& alias = target;
+    target = std::move(alias);
+    target.swap(target);
+    swap(target, mark);  // found by argument-dependent lookup
+    EXPECT_EQ(Text(target), "Marked");
+    EXPECT_EQ(Text(mark), "shared");
+    EXPECT_EQ(Access::Count(target), kMark);
+    EXPECT_EQ(Access::Count(mark), 2);
+    EXPECT_FALSE(vxtest::AllocationFailureFired()) << "a move or swap allocated";
+    marked = std::move(target);
+    shared = std::move(mark);
+  }
+  if (vxtest::AllocationFailureInjectable()) {
+    EXPECT_EQ(vxtest::LiveAllocations(), live - 2) << "only the record and buffer of \"x\" freed";
+  }
+  EXPECT_EQ(Text(other), "shared");
+  EXPECT_EQ(shared.data(), other.data());
+  std::vector<VXString> grown(1, VXString("first"));
+  grown[0][0] = 'F';
+  const char* const first = grown[0].data();
+  for (int i = 0; i < 100; ++i) grown.emplace_back("more");
+  EXPECT_EQ(grown[0].data(), first) << "the vector copied on growth";
+  EXPECT_EQ(Access::Count(grown[0]), kMark);
 }
 
 // Caller errors: debug builds assert; release builds clamp the position to
