@@ -358,12 +358,13 @@ TEST(VXStringScan, EqualityAndOrderOfStringsViewsAndTexts) {
                    {"prefix against NUL", t.substr(0, d), nul},
                    {"NUL", t, nul}};
       for (const auto& pair : pairs) {
-        for (int swap = 0; swap < 2; ++swap, ++n) {
-          const std::string& a = swap ? pair.y : pair.x;
-          const std::string& b = swap ? pair.x : pair.y;
-          const size_t common = std::min(a.size(), b.size());
-          const Forms l(a, n % 64, b.substr(common) + "~"),
-              r(b, n * 7 % 64, a.substr(common) + "~");
+        const size_t common = std::min(pair.x.size(), pair.y.size());
+        const Forms forms[] = {{pair.x, n % 64, pair.y.substr(common) + "~"},
+                               {pair.y, n * 7 % 64, pair.x.substr(common) + "~"}};
+        ++n;
+        for (int swap = 0; swap < 2; ++swap) {
+          const Forms &l = forms[swap], &r = forms[1 - swap];
+          const std::string &a = l.held[kString], &b = r.held[kString];
           const auto failure = [&](const char* name, int got, int want) {
             ADD_FAILURE() << name << ", \"" << pair.name << "\" at " << d
                           << (swap ? " swapped" : "") << ", lengths " << a.size() << " and "
