@@ -274,6 +274,54 @@ TEST(VXStringScan, CompareIgnoringCaseInALatinLocale) {
   CheckCompare(kIgnore, latin.name());
 }
 
+// --- Every byte against every byte -------------------------------------------
+
+// Texts of one byte repeated, 15 bytes (plain loops) and 300 (block scans and
+// the folding table), searched for two of another byte and compared with
+// them: every pair of byte values on both sides of every scan, folded in
+// both modes and both locales.
+void CheckEveryByte(const char* locale) {
+  std::vector<std::string> runs[2];
+  std::vector<VXString> strings[2];
+  for (int b = 0; b < 256; ++b) {
+    for (int s = 0; s < 2; ++s) {
+      runs[s].emplace_back(s == 0 ? 15 : 300, static_cast<char>(b));
+      strings[s].emplace_back(runs[s].back().data(), runs[s].back().size());
+    }
+  }
+  for (const Mode mode : {kExact, kIgnore}) {
+    const Keys key(mode);
+    for (int s = 0; s < 2; ++s) {
+      for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+          const std::string &text = runs[s][a], pat = runs[s][b].substr(0, 2);
+          const size_t at = strings[s][a].index(pat.data(), 2, 0, mode);
+          const int order = strings[s][a].compareTo(runs[s][b].data(), text.size(), mode);
+          const int wantOrder = Compare(text, runs[s][b], key);
+          // A text of one byte holds the pattern at 0 or nowhere.
+          const size_t wantAt = Search(text.substr(0, 2), pat, 0, key);
+          if (at == wantAt &&
+              (mode == kExact ? Sign(order) == Sign(wantOrder) : order == wantOrder)) {
+            continue;
+          }
+          ADD_FAILURE() << Name(mode) << " in " << locale << ", " << text.size() << " bytes 0x"
+                        << std::hex << a << " against 0x" << b << std::dec << ": index " << at
+                        << ", compareTo " << order << " (want " << wantAt << ", " << wantOrder
+                        << ")";
+          return;
+        }
+      }
+    }
+  }
+}
+
+TEST(VXStringScan, EveryByteAgainstEveryByte) {
+  CheckEveryByte("C");
+  const LatinLocale latin;
+  if (latin.name() == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
+  CheckEveryByte(latin.name());
+}
+
 // --- Equality and order of strings, views and texts --------------------------
 
 // One text three ways: a string, a view at `offset` into a longer string
