@@ -4,8 +4,9 @@
 // two long ones, the match or the first difference at every position (the
 // last candidate and the one past it included), the start moved through a
 // 64-byte block, the letters at the edges of the alphabet with their
-// neighbours, bytes 0x80 to 0xFF and NUL, ignoring case in the default and
-// in a Latin locale. A test stops at its first failure, which names its case.
+// neighbours, bytes 0x80 to 0xFF and NUL, and every byte value against every
+// other; ignoring case in the default and in a Latin locale. A test stops at
+// its first failure, which names its case.
 #include "vexlo/strings/VXString.h"
 
 #include <gtest/gtest.h>
