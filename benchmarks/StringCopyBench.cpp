@@ -1,4 +1,5 @@
-// Copying and destroying a string, alone and from eight threads at once.
+// Copying and destroying a string, alone and from eight threads at once;
+// moving strings between vectors.
 //
 // The bare atomic increment and decrement of one counter is the floor of any
 // reference-counted copy; std::string's deep copy (with its small-string
@@ -9,6 +10,8 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BenchSupport.h"
 #include "CowString.h"
@@ -180,5 +183,46 @@ void SharedQByteArray(benchmark::State& state) {
   }
 }
 BENCHMARK(SharedQByteArray)->Name("SharedCopy/QByteArray")->Threads(kThreads)->UseRealTime();
+
+// Moving 100 000 strings of 64 bytes from one vector into another, then
+// destroying the moved-from strings: what a container pays when it moves its
+// elements (growth, sorting, erasing). The vectors keep their room between
+// iterations, and the strings go back and forth.
+constexpr size_t kMovedStrings = 100000;
+constexpr size_t kMovedSize = 64;
+
+template <class String, class Make>
+void MoveStrings(benchmark::State& state, Make make) {
+  const std::string text = Letters(kMovedSize);
+  std::vector<String> from, to;
+  from.reserve(kMovedStrings);
+  to.reserve(kMovedStrings);
+  for (size_t i = 0; i < kMovedStrings; ++i) from.push_back(make(text));
+  for (auto _ : state) {
+    for (String& s : from) to.push_back(std::move(s));
+    from.clear();
+    from.swap(to);
+    benchmark::ClobberMemory();
+  }
+  vxbench::Check(state, from.size() == kMovedStrings && to.empty(), "strings lost on the way");
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kMovedStrings));
+}
+
+void MoveVXString(benchmark::State& state) {
+  MoveStrings<vx::VXString>(state,
+                            [](const std::string& t) { return vx::VXString(t.data(), t.size()); });
+}
+BENCHMARK(MoveVXString)->Name("MoveVector/VXString");
+
+void MoveStdString(benchmark::State& state) {
+  MoveStrings<std::string>(state, [](const std::string& t) { return t; });
+}
+BENCHMARK(MoveStdString)->Name("MoveVector/StdString");
+
+void MoveQByteArray(benchmark::State& state) {
+  MoveStrings<QByteArray>(
+      state, [](const std::string& t) { return QByteArray(t.data(), static_cast<int>(t.size())); });
+}
+BENCHMARK(MoveQByteArray)->Name("MoveVector/QByteArray");
 
 }  // namespace

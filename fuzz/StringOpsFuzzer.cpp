@@ -2,12 +2,12 @@
 // small model written from the documented rules; any difference aborts.
 //
 // Input: steps, each an opcode byte (low 5 bits: the operation; bit 5: the
-// form, such as counted or measured; bit 6: ignore case; bit 7: the source is
-// j's own text) followed by its parameters, always the same in the same order
-// (see Step): a null source now and then, the target string i of four, a
-// second string j, a position, a count (also a search start), a size, a
-// byte, and the source: a text of the input or j's text, from an offset,
-// with a count.
+// form, such as counted or measured; bit 6: searches and comparisons ignore
+// case; bit 7: the source is j's own text) followed by its parameters, always
+// the same in the same order (see Step): a null source now and then, the
+// target string i of four, a second string j, a position, a count (also a
+// search start), a size, a byte, and the source: a text of the input or j's
+// text, from an offset, with a count.
 //
 // The model keeps each string's text, its capacity by the two growth rules
 // (in place: at least half again; a fresh or copied record: just the room
@@ -61,6 +61,16 @@ size_t Hash(const string& t) {  // each byte sign-extended
   return h;
 }
 int Sign(int v) { return (v > 0) - (v < 0); }
+// The order of two texts: exact, by unsigned bytes; ignoring case, by the
+// upper-case bytes as signed chars (0x80 and above first), then by length.
+int Order(const string& a, const string& b, bool ic) {
+  if (!ic) return Sign(a.compare(b));
+  const string x = Fold(a, true), y = Fold(b, true);
+  for (size_t k = 0; k < x.size() && k < y.size(); ++k) {
+    if (x[k] != y[k]) return Sign(static_cast<signed char>(x[k]) - static_cast<signed char>(y[k]));
+  }
+  return Sign(static_cast<int>(x.size() > y.size()) - static_cast<int>(x.size() < y.size()));
+}
 
 struct Session {
   vxf::In in;
@@ -144,9 +154,9 @@ struct Session {
               std::make_tuple(t.find(c), t.find(c, n), t.rfind(c), t.find_first_of(ps), Hash(t),
                               t[pos], Find(t, ps, n, ic), Find(t, tj, n, ic),
                               Find(t, tj, 0, ic) != NPOS, t == sz, t == tj));
-          VXF_CHECK(Sign(alt ? cs.compareTo(p, bytes.size()) : cs.compareTo(p)) ==
-                        Sign(t.compare(ps)) &&
-                    Sign(cs.compareTo(sj)) == Sign(t.compare(tj)));
+          VXF_CHECK(Sign(alt ? cs.compareTo(p, bytes.size(), mode) : cs.compareTo(p, mode)) ==
+                        Order(t, ps, ic) &&
+                    Sign(cs.compareTo(sj, mode)) == Order(t, tj, ic));
         },
         [&] {  // a view by strip or by range, and a string made of it
           const auto type = static_cast<VXString::EStripType>(1 + big % 3);

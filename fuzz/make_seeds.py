@@ -134,6 +134,31 @@ def string_ops():
         query.step("queries", 0, 1, pos=2, n=1, c=0, text=b"z\0b", alt=True, ic=ic)
     write("string_ops", "queries", query.out)
 
+    # Texts of several hundred bytes, searched and compared in both modes: a
+    # text over the edges of the alphabet and high bytes doubled to 640 bytes
+    # with a needle behind it, its upper-case copy (equal ignoring case, then
+    # different from byte 600 on), long patterns cut from that copy, and a run
+    # of 'z' before "Z{" that the case-blind scans must fold.
+    edge = (b"Ab@Z[`az{\x80\xc9\xe9\xff_09Mm\0zZ`{@[" * 2)[:40]
+    long = StringProgram()
+    long.step("counted", 0, text=edge, cnt=len(edge))
+    for _ in range(4):
+        long.step("append or insert string", 0, 0, alt=True)
+    long.step("append", 0, text=b"needleZ{", alt=True).step("copy", 1, 0).step("fold", 1, alt=True)
+    for ic in (False, True):
+        long.step("queries", 0, 1, n=0, text=b"NEEDLEz[", alt=True, ic=ic, c=ord("{"))
+        long.step("queries", 0, 1, n=5, own=True, off=300, cnt=200, alt=True, ic=ic)
+    long.step("index", 1, pos=600, c=ord("!"), alt=True)
+    for ic in (False, True):
+        long.step("queries", 0, 1, n=0, own=True, off=590, cnt=40, alt=True, ic=ic)
+        long.step("queries", 1, 0, n=3, text=b"ab@z{", ic=ic)
+    long.step("repeat", 2, big=300, c=ord("z")).step("append", 2, text=b"Z{", alt=True)
+    long.step("append repeat", 3, big=700, c=ord("a")).step("append", 3, text=b"A\0", alt=True)
+    for ic in (False, True):
+        long.step("queries", 2, 3, n=0, text=b"zZ{", ic=ic, c=ord("Z"))
+        long.step("queries", 3, 2, n=1, text=b"aA\0", alt=True, ic=ic)
+    write("string_ops", "long-texts", long.out)
+
 
 def hexs(b):
     return list(b.hex().upper().encode())

@@ -6,6 +6,7 @@
 #        (default: 60 seconds; string_ops stream_input round_trip)
 #
 # The repository corpus is only read: new inputs go to build/fuzz/corpus/<t>,
+# and a target's dictionary fuzz/<t>.dict, where there is one, is passed on;
 # crash inputs to build/fuzz/artifacts/<t>/. For every crash the replay
 # program prints the failed check. A summary line per target gives the
 # executions, libFuzzer's last coverage line and the corpus size. Exits
@@ -36,7 +37,9 @@ for t in "${targets[@]}"; do
   echo "--- $t: ${seconds}s"
   # -close_fd_mask=2: the memory reader logs every underrun to stderr; the
   # fuzzer's own report still reaches the log.
-  if "$build/fuzz/vexlo_fuzz_$t" "$work" "fuzz/corpus/$t" \
+  dict=()
+  [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
+  if "$build/fuzz/vexlo_fuzz_$t" "$work" "fuzz/corpus/$t" ${dict[@]+"${dict[@]}"} \
       -max_total_time="$seconds" -max_len=8192 -timeout=20 -close_fd_mask=2 \
       -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1; then
     result=ok

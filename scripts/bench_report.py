@@ -28,6 +28,10 @@ END = "<!-- END GENERATED -->"
 
 MIB = 1048576
 
+# The sizes of the cases that run at every size (BenchSupport.h).
+SIZES = [("16 B", 16), ("256 B", 256), ("4 KiB", 4096), ("64 KiB", 65536), ("1 MiB", MIB),
+         ("16 MiB", 16 * MIB)]
+
 # (what is measured, our case, peer case, kind, limit)
 COMPARISONS = [
     ("Copy + destroy, 64 KiB string", "Copy/VXString/65536", "Copy/AtomicIncDec", "time", 1.3),
@@ -38,18 +42,35 @@ COMPARISONS = [
     ("8 threads copy + destroy one string",
      "SharedCopy/VXString/real_time/threads:8",
      "SharedCopy/SharedPtrString/real_time/threads:8", "speed", 0.9),
-    ("append(char) x 1 000 000", "AppendChar1M/VXString", "AppendChar1M/StdString", "time", 1.5),
+    ("Move 100 000 strings of 64 bytes between vectors",
+     "MoveVector/VXString", "MoveVector/StdString", "time", 1.5),
+    ("Move 100 000 strings of 64 bytes between vectors (no target)",
+     "MoveVector/VXString", "MoveVector/QByteArray", "time", None),
+    ("append(char) x 1 000 000", "AppendChar1M/VXString", "AppendChar1M/StdString", "time", 1.25),
+    ("first(char), 16 B", "FindChar/VXString/16", "FindChar/memchr/16", "time", 2.0),
+    ("compareTo Exact, equal 16 B texts", "Compare/VXStringExact/16", "Compare/memcmp/16",
+     "time", 2.0),
+    ("index Exact, 8-byte pattern, 16 B",
+     "FindSeq/VXStringExact/16", "FindSeq/StdStringFind/16", "time", 2.0),
     ("first(char), 1 MiB", "FindChar/VXString/1048576", "FindChar/memchr/1048576", "speed", 0.8),
     ("index Exact, 8-byte pattern, 1 MiB",
      "FindSeq/VXStringExact/1048576", "FindSeq/memmem/1048576", "speed", 0.5),
-    ("index IgnoreCase against index Exact, 1 MiB",
-     "FindSeq/VXStringIgnoreCase/1048576", "FindSeq/VXStringExact/1048576", "speed", 0.25),
+] + [
+    (f"index IgnoreCase against index Exact, {label}",
+     f"FindSeq/VXStringIgnoreCase/{size}", f"FindSeq/VXStringExact/{size}", "time", 3.0)
+    for label, size in SIZES
+] + [
     ("compareTo Exact, equal 1 MiB texts",
      "Compare/VXStringExact/1048576", "Compare/memcmp/1048576", "time", 1.2),
-    ("compareTo IgnoreCase, equal 1 MiB texts",
-     "CompareIgnoreCase/VXString/1048576", "CompareIgnoreCase/strncasecmp/1048576", "time", 1.2),
-    ("compareTo IgnoreCase, 1 MiB against its upper case",
-     "CompareMixedCase/VXString/1048576", "CompareMixedCase/strncasecmp/1048576", "time", 1.2),
+] + [
+    (f"compareTo IgnoreCase, equal {label} texts",
+     f"CompareIgnoreCase/VXString/{size}", f"CompareIgnoreCase/strncasecmp/{size}", "time", 1.5)
+    for label, size in SIZES
+] + [
+    (f"compareTo IgnoreCase, {label} against its upper case",
+     f"CompareMixedCase/VXString/{size}", f"CompareMixedCase/strncasecmp/{size}", "time", 1.5)
+    for label, size in SIZES
+] + [
     ("hash, 1 MiB", "Hash/VXString/1048576", "Hash/PlainLoop/1048576", "speed", 0.95),
     ("hash, 1 MiB (speed peer, no target)",
      "Hash/VXString/1048576", "Hash/BoostHashRange/1048576", "speed", None),
@@ -86,6 +107,7 @@ PEER_NAMES = {
     "CerealPortableBinary": "cereal PortableBinaryArchive",
     "PosixWrite": "write(2)", "PosixRead": "read(2)",
     "VXStringExact": "VXString::index Exact",
+    "StdStringFind": "std::string::find",
 }
 
 # Column order of the tables of every case: ours first, then the peers.
@@ -182,7 +204,7 @@ def family_tables(runs):
     for name, entry in runs.items():
         family, impl, size = split_name(name)
         families.setdefault(family, {}).setdefault(impl, {})[size] = entry
-    order = ["Copy", "SharedCopy", "AppendChar1M", "FindChar", "FindSeq", "Compare",
+    order = ["Copy", "SharedCopy", "MoveVector", "AppendChar1M", "FindChar", "FindSeq", "Compare",
              "CompareIgnoreCase", "CompareMixedCase", "Hash", "PortableBlock1MiB", "PutInt1M",
              "Record", "File"]
     lines = []

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "support/AllocationFailure.h"
 #include "support/Platform.h"
@@ -38,17 +39,20 @@ template <class Pattern>
 struct SearchTakesModeAsStart<
     Pattern, std::void_t<decltype(VXString().index(std::declval<Pattern>(), VXString::IgnoreCase))>>
     : std::true_type {};
-static_assert(!SearchTakesModeAsStart<const char*>::value &&
-                  !SearchTakesModeAsStart<VXString>::value &&
-                  std::is_same_v<decltype(VXString().index("a", 0, VXString::IgnoreCase)), size_t>,
-              "index(pat, mode) is refused; index(pat, start, mode) is the search");
+static_assert(!SearchTakesModeAsStart<const char*>::value, "index(text, mode) is refused");
+static_assert(!SearchTakesModeAsStart<VXString>::value, "index(string, mode) is refused");
+static_assert(std::is_same_v<decltype(VXString().index("a", 0, VXString::IgnoreCase)), size_t>,
+              "index(pat, start, mode) is the search");
 
 // Without buffer: length 0 and the shared empty text. With one: a multiple of
-// 8 above the length. Either way a NUL behind the text.
-bool WellFormed(const VXString& s) {
-  return (s.capacity() == 0) == (s.data() == VXString().data()) && s.capacity() % 8 == 0 &&
-         (s.capacity() == 0 ? s.length() == 0 : s.length() < s.capacity()) &&
-         s.data()[s.length()] == 0;
+// 8 above the length. Either way a NUL behind the text. Answers the rule that
+// `s` breaks, or "" when it keeps them all.
+std::string Malformed(const VXString& s) {
+  if ((s.capacity() == 0) != (s.data() == VXString().data())) return "buffer and capacity disagree";
+  if (s.capacity() % 8 != 0) return "capacity not a multiple of 8";
+  if (s.capacity() == 0 ? s.length() != 0 : s.length() >= s.capacity()) return "no room for NUL";
+  if (s.data()[s.length()] != 0) return "no NUL behind the text";
+  return "";
 }
 
 // A fresh record gets room for the text and its NUL, rounded up to 8, and so
@@ -59,8 +63,9 @@ bool WellFormed(const VXString& s) {
 TEST(VXString, CapacitySharingAndTheUnshareableMark) {
   EXPECT_EQ(NPOS, 18446744073709551615ull);
   const auto expect = [](const VXString& s, const std::string& text, size_t capacity) {
-    EXPECT_TRUE(Text(s) == text && s.capacity() == capacity && WellFormed(s))
-        << text << ", " << capacity;
+    EXPECT_EQ(Text(s), text);
+    EXPECT_EQ(s.capacity(), capacity) << "capacity of \"" << text << '"';
+    EXPECT_EQ(Malformed(s), "") << "record of \"" << text << '"';
   };
   // clang-format off
   expect(VXString(), "", 0); expect(VXString(""), "", 8); expect(VXString(size_t{7}), "", 8);
@@ -72,8 +77,14 @@ TEST(VXString, CapacitySharingAndTheUnshareableMark) {
   // clang-format on
   VXString roomy(size_t{40});
   const char* const text = roomy.data();
-  roomy.append('a', 20).replace(1, 3, "XY").remove(2, 1).insert(0, "12").append("!").resize(20);
-  EXPECT_TRUE(roomy.data() == text && roomy.capacity() == 48) << "edited in place";
+  roomy.append('a', 20);
+  roomy.replace(1, 3, "XY");
+  roomy.remove(2, 1);
+  roomy.insert(0, "12");
+  roomy.append("!");
+  roomy.resize(20);
+  EXPECT_EQ(roomy.data(), text) << "edited in place";
+  EXPECT_EQ(roomy.capacity(), 48u) << "edited in place";
   EXPECT_EQ(VXString(roomy).data(), text) << "a copy shares the record";
   expect(VXString(roomy).append('b'), Text(roomy) + "b", 24);
   expect(VXString(roomy) = "x", "x", 24);
@@ -82,12 +93,20 @@ TEST(VXString, CapacitySharingAndTheUnshareableMark) {
   const VXString copy(roomy);
   first = '#';
   expect(copy, before, 24);
-  EXPECT_TRUE(roomy.data() == text && roomy[0] == '#') << "the only holder marks in place";
+  EXPECT_EQ(roomy.data(), text) << "the only holder marks in place";
+  EXPECT_EQ(roomy[0], '#') << "a write through the reference";
 }
 
 // The starts of a change: no buffer; "abcdefg" with room to spare, in a full
-// buffer, shared with `other`, or with room and marked by a writable index.
+// buffer, shared with `other`, or with room and marked by a writable index;
+// moved from (which must end as the start without buffer does).
+constexpr int kMovedFrom = 5;
 void Start(int state, VXString& s, VXString& other) {
+  if (state == kMovedFrom) {
+    s = "abcdefg";
+    other = std::move(s);
+    return;
+  }
   if (state == 1 || state == 4) s = VXString(size_t{40});
   if (state != 0) s = "abcdefg";
   if (state == 3) other = s;
@@ -141,7 +160,8 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
       KEEP(s(0) = s.isNull() ? '\0' : 'V', "Vbcdefg", kMark)};
   // clang-format on
   for (const Change& change : changes) {
-    for (int state = 0; state < 5; ++state) {
+    std::tuple<std::string, size_t, long> fromDefault;
+    for (int state = 0; state <= kMovedFrom; ++state) {
       SCOPED_TRACE(std::string(change.call) + " from start " + std::to_string(state));
       const long live = vxtest::LiveAllocations();
       {
@@ -154,14 +174,83 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
         const auto before = holders();
         vxtest::ForEachAllocationFailure([&] { change.apply(s); },
                                          [&] { EXPECT_EQ(holders(), before); });
-        EXPECT_TRUE(state == 0 || Text(s) == change.after) << Text(s);
+        // The moved-from record's own count is not the default record's.
+        const auto outcome =
+            std::make_tuple(Text(s), s.capacity(), s.capacity() != 0 ? Access::Count(s) : 1);
+        if (state == 0) fromDefault = outcome;
+        if (state == kMovedFrom) {
+          EXPECT_EQ(outcome, fromDefault) << "moved-from and default strings differ";
+          EXPECT_EQ(Text(other), "abcdefg") << "the string moved to";
+          continue;
+        }
+        if (state != 0) {
+          EXPECT_EQ(Text(s), change.after);
+        }
         EXPECT_EQ(Access::Count(s), change.count != 0 ? change.count : std::get<4>(before));
-        EXPECT_TRUE(WellFormed(s) && (change.count == 0 || s.capacity() != 0));
+        EXPECT_EQ(Malformed(s), "");
+        EXPECT_TRUE(change.count == 0 || s.capacity() != 0) << "a changed text has a buffer";
         EXPECT_EQ(Text(other), state == 3 ? "abcdefg" : "") << "the other holder";
       }
       EXPECT_EQ(vxtest::LiveAllocations(), live) << "the last holder frees the record";
     }
   }
+}
+
+// A move hands the record over as it stands: the count (a share, the mark)
+// untouched, the pointer kept, nothing allocated, even with every allocation
+// failing; the source then answers every query as a default string does, and
+// a copy of it shares nothing that anyone could change. Vectors move their
+// strings when they grow: a marked string keeps its bytes, which a copy would
+// not.
+TEST(VXString, MovesAndSwapsHandTheRecordOver) {
+  VXString shared("shared"), marked("marked"), target("x");
+  const VXString dflt;
+  const VXString other(shared);
+  marked[0] = 'M';
+  const char* const sharedText = shared.data();
+  const char* const markedText = marked.data();
+  const long live = vxtest::LiveAllocations();
+  {
+    vxtest::ScopedAllocationFailure fail(1);
+    VXString taken(std::move(shared)), mark(std::move(marked));
+    EXPECT_EQ(taken.data(), sharedText);
+    EXPECT_EQ(Access::Count(taken), 2) << "the share moved, not counted again";
+    EXPECT_EQ(Access::Count(mark), kMark) << "the mark moved with the record";
+    EXPECT_EQ(mark.data(), markedText);
+    const VXString copyOfMoved(shared);
+    const auto reads = [&dflt](const VXString& s) {
+      return std::make_tuple(s.length(), s.capacity(), s.data(), s.first('a'), s.index("", 0),
+                             s.compareTo(""), s.compareTo("a", VXString::IgnoreCase), s.hash(),
+                             s.strip(VXString::Both, ' ').start(), s == dflt, s.isNull());
+    };
+    EXPECT_EQ(reads(shared), reads(dflt));
+    EXPECT_EQ(reads(copyOfMoved), reads(dflt));
+    target = std::move(taken);
+    EXPECT_EQ(target.data(), sharedText);
+    EXPECT_EQ(reads(taken), reads(dflt)) << "moved from by assignment";
+    VXString& alias = target;
+    target = std::move(alias);
+    target.swap(target);
+    swap(target, mark);  // found by argument-dependent lookup
+    EXPECT_EQ(Text(target), "Marked");
+    EXPECT_EQ(Text(mark), "shared");
+    EXPECT_EQ(Access::Count(target), kMark);
+    EXPECT_EQ(Access::Count(mark), 2);
+    EXPECT_FALSE(vxtest::AllocationFailureFired()) << "a move or swap allocated";
+    marked = std::move(target);
+    shared = std::move(mark);
+  }
+  if (vxtest::AllocationFailureInjectable()) {
+    EXPECT_EQ(vxtest::LiveAllocations(), live - 2) << "only the record and buffer of \"x\" freed";
+  }
+  EXPECT_EQ(Text(other), "shared");
+  EXPECT_EQ(shared.data(), other.data());
+  std::vector<VXString> grown(1, VXString("first"));
+  grown[0][0] = 'F';
+  const char* const first = grown[0].data();
+  for (int i = 0; i < 100; ++i) grown.emplace_back("more");
+  EXPECT_EQ(grown[0].data(), first) << "the vector copied on growth";
+  EXPECT_EQ(Access::Count(grown[0]), kMark);
 }
 
 // Caller errors: debug builds assert; release builds clamp the position to
@@ -198,21 +287,31 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(xs.strip(VXString::Leading, 'x').start(), 4u);
   EXPECT_EQ(xs.strip(VXString::Trailing, 'x').start(), 0u);
   // clang-format on
-  EXPECT_TRUE(VXString("") == nullptr && nul == VXString("a\0b", 3) && !(nul == nul.data()));
-  EXPECT_TRUE(VXString("  ab  ").strip(VXString::Both, ' ') == "ab" &&
-              VXString("\0a\0", 3).strip(VXString::Both, '\0') == "a");
+  EXPECT_TRUE(VXString("") == nullptr) << "null is taken as \"\"";
+  EXPECT_TRUE(nul == VXString("a\0b", 3));
+  EXPECT_FALSE(nul == nul.data()) << "the text ends at its NUL";
+  EXPECT_TRUE(VXString("  ab  ").strip(VXString::Both, ' ') == "ab");
+  EXPECT_TRUE(VXString("\0a\0", 3).strip(VXString::Both, '\0') == "a");
   const vx::VXSubString ell = hello(1, 3), null = hello(NPOS, 0);
-  EXPECT_TRUE(*null.data() == 0 && null == VXString() && "" == null && null == hello(3, 0));
+  EXPECT_EQ(*null.data(), 0);
+  EXPECT_TRUE(null == VXString()) << "the null sub-string against an empty string";
+  EXPECT_TRUE("" == null) << "the null sub-string against \"\"";
+  EXPECT_TRUE(null == hello(3, 0)) << "the null sub-string against an empty view";
   const VXString fromNull(null), five(hello(0, 5));
-  EXPECT_TRUE(fromNull.isNull() && fromNull.capacity() == 8 && five.capacity() == 8);
+  EXPECT_TRUE(fromNull.isNull());
+  EXPECT_EQ(fromNull.capacity(), 8u) << "a string from the null sub-string";
+  EXPECT_EQ(five.capacity(), 8u) << "a string from a 5-byte view";
   hello = "HELLO";
-  EXPECT_TRUE(ell == "ELL" && five == "hello") << "the view reads the new bytes, the string not";
+  EXPECT_TRUE(ell == "ELL") << "the view reads the new bytes";
+  EXPECT_TRUE(five == "hello") << "the string made from the view keeps its own";
   EXPECT_EQ(VXString(VXString("a\0b\0", 4)(1, 3)).view(), std::string_view("\0b\0", 3));
   std::ostringstream out;  // NUL bytes included, width and fill applied
   out << std::setw(5) << std::setfill('.') << nul;
   EXPECT_EQ(out.str(), std::string("..a\0b", 5));
-  EXPECT_TRUE(nul < VXString("a\0c", 3) && !(nul < nul) && VXString("b") > VXString("abc") &&
-              std::hash<VXString>()(big) == big.hash());
+  EXPECT_TRUE(nul < VXString("a\0c", 3)) << "order goes on past NUL";
+  EXPECT_FALSE(nul < nul);
+  EXPECT_TRUE(VXString("b") > VXString("abc"));
+  EXPECT_EQ(std::hash<VXString>()(big), big.hash());
 }
 
 // In a Latin locale the bytes above 0x7F hold letters too: 0xE9 and 0xC9 are

@@ -1,13 +1,13 @@
 #include "vexlo/strings/VXString.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <functional>
 #include <new>
 #include <ostream>
+#include <type_traits>
 
-#include "vexlo/strings/internal/ByteScan.h"
+#include "vexlo/strings/internal/CaseFolding.h"
 
 namespace vx {
 
@@ -16,6 +16,16 @@ const size_t NPOS = static_cast<size_t>(-1);
 const long VXString::Unshareable = -2147483647L - 1;
 
 static_assert(sizeof(VXString) == sizeof(void*), "a string is one pointer to its record");
+static_assert(std::is_nothrow_move_constructible_v<VXString> &&
+                  std::is_nothrow_move_assignable_v<VXString> &&
+                  std::is_nothrow_swappable_v<VXString>,
+              "containers move strings on growth");
+
+// Constant-initialised: no code runs for it when the library loads. Its count,
+// 0, is the count of no held record, so every path that would count, change
+// or free a record recognises it; having no buffer, it also never passes the
+// in-place tests of append(char) and replace, which need room.
+detail::VXStringRep VXString::MovedFrom{nullptr, 0, 0, kMovedFromCount};
 
 namespace {
 
@@ -60,48 +70,6 @@ VXStringRep* NewRep(size_t needed) {
   return rep;
 }
 
-// Case folding hands each byte, as the signed char it is stored as, to the
-// runtime's toupper/tolower of the current locale, and the low byte of the
-// answer, again as a signed char, is the folded byte. Two values need care:
-// - 0xFF is -1, which is EOF, and EOF comes back unchanged: 0xFF never folds.
-// - -128..-2 are outside what these functions accept (undefined; glibc's
-//   tables answer for them what they answer for the unsigned twin v + 256,
-//   other runtimes assert), so they go in as that twin instead.
-// Taking every answer as a signed char makes a byte the locale changes and a
-// byte it leaves alone the same kind of value: in Latin-1, 0xE9 folds to
-// 0xC9, which is -55 like 0xC9 itself, so the two compare equal. In the
-// default locale only a-z / A-Z change, and 0x80 against 'A' compares -193.
-constexpr char kEofByte = static_cast<char>(-1);
-int Upper(char c) noexcept {
-  return c == kEofByte ? -1 : static_cast<signed char>(std::toupper(static_cast<unsigned char>(c)));
-}
-int Lower(char c) noexcept {
-  return c == kEofByte ? -1 : static_cast<signed char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// From this many bytes on, a search or comparison that ignores case first
-// reads the folding of all 256 bytes from the locale (256 calls of toupper)
-// instead of calling toupper twice per byte it compares.
-constexpr size_t kFoldTableFrom = 256;
-
-// Upper() of every byte, taken at the start of one search or comparison, and
-// whether the locale folds the plain ASCII way (a-z to A-Z, nothing else),
-// as the default locale does: then the block scans of ByteScan.h can fold.
-struct FoldTable {
-  int folded[256];
-  bool asciiOnly;
-
-  FoldTable() noexcept : asciiOnly(true) {
-    for (int b = 0; b < 256; ++b) {
-      const char c = static_cast<char>(b);
-      folded[b] = Upper(c);
-      if (folded[b] != static_cast<signed char>(detail::AsciiUpperByte(c))) asciiOnly = false;
-    }
-  }
-
-  int operator()(char c) const noexcept { return folded[static_cast<unsigned char>(c)]; }
-};
-
 }  // namespace
 
 // --- Records ----------------------------------------------------------------
@@ -126,7 +94,10 @@ const char* VXString::EmptyData() noexcept { return EmptyText; }
 // before anything is given up, so a failed allocation changes nothing.
 void VXString::AboutToModify(size_t needed, bool unshareable) {
   VXStringRep* const rep = rep_;
-  if (IntAtomicGet(rep->refCount) <= 1) {
+  const long count = IntAtomicGet(rep->refCount);
+  if (count == kMovedFromCount) {
+    rep_ = NewRep(needed);
+  } else if (count <= 1) {
     Reserve(*rep, needed);
   } else {
     VXStringRep* const copy = CopyRep(*rep, needed);
@@ -311,235 +282,25 @@ void VXString::resize(size_t n) {
   rep_->length = n;
 }
 
+// Both fold by the rule of CaseFolding.h, so that a text folded here and the
+// comparison that ignores case agree byte for byte.
 void VXString::toLower() {
   AboutToModify(0, false);
   char* const buffer = rep_->buffer;
-  for (size_t i = 0, len = rep_->length; i < len; ++i)
-    buffer[i] = static_cast<char>(Lower(buffer[i]));
+  for (size_t i = 0, len = rep_->length; i < len; ++i) {
+    buffer[i] = static_cast<char>(detail::LowerNow(buffer[i]));
+  }
 }
 
 void VXString::toUpper() {
   AboutToModify(0, false);
+  const detail::CaseFolding fold = detail::CaseFolding::Current();
   char* const buffer = rep_->buffer;
-  for (size_t i = 0, len = rep_->length; i < len; ++i)
-    buffer[i] = static_cast<char>(Upper(buffer[i]));
-}
-
-// --- Search -----------------------------------------------------------------
-
-size_t VXString::first(char c) const noexcept { return index(c, 0); }
-
-size_t VXString::index(char c, size_t start) const noexcept {
-  const size_t len = length();
-  if (start >= len) return NPOS;
-  const char* const text = data();
-  const void* const hit = std::memchr(text + start, c, len - start);
-  return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - text) : NPOS;
-}
-
-size_t VXString::last(char c) const noexcept {
-  const char* const text = data();
-  for (size_t i = length(); i != 0; --i) {
-    if (text[i - 1] == c) return i - 1;
+  for (size_t i = 0, len = rep_->length; i < len; ++i) {
+    buffer[i] = static_cast<char>(fold.Upper(buffer[i]));
   }
-  return NPOS;
-}
-
-size_t VXString::first(const char* set) const noexcept { return first(set, Measure(set)); }
-
-// One pass over the text against a 256-bit membership table: the smallest
-// matching position, as a scan that tries every member at each position.
-size_t VXString::first(const char* set, size_t n) const noexcept {
-  assert(set != nullptr || n == 0);
-  const size_t len = length();
-  if (n == 0 || len == 0) return NPOS;
-  if (n == 1) return index(set[0], 0);
-  std::uint64_t members[4] = {0, 0, 0, 0};
-  for (size_t k = 0; k < n; ++k) {
-    const unsigned byte = static_cast<unsigned char>(set[k]);
-    members[byte >> 6] |= std::uint64_t{1} << (byte & 63);
-  }
-  const char* const text = data();
-  for (size_t i = 0; i < len; ++i) {
-    const unsigned byte = static_cast<unsigned char>(text[i]);
-    if ((members[byte >> 6] >> (byte & 63)) & 1) return i;
-  }
-  return NPOS;
-}
-
-size_t VXString::index(const char* pat, size_t patLen, size_t start,
-                       ECaseComp mode) const noexcept {
-  assert(pat != nullptr || patLen == 0);
-  const size_t len = length();
-  if (start > len || patLen > len - start) return NPOS;
-  if (patLen == 0) return start < len ? start : NPOS;
-  const char* const text = data();
-  const size_t lastCandidate = len - patLen;
-  const size_t span = patLen - 1;
-  // A candidate must match the pattern's first and last byte before its
-  // middle is compared: the block scan tests both for 16 candidates at a
-  // time, and the answer is still the leftmost full match.
-  if (mode != IgnoreCase) {
-    if (patLen == 1) return index(pat[0], start);
-    for (size_t i = start;; ++i) {
-      i = detail::FindBytePair(text, i, lastCandidate, pat[0], pat[span], span);
-      if (i == detail::kNoPosition) return NPOS;
-      if (std::memcmp(text + i + 1, pat + 1, span - 1) == 0) return i;
-    }
-  }
-  if (len - start < kFoldTableFrom) {
-    const int first = Upper(pat[0]);
-    for (size_t i = start; i <= lastCandidate; ++i) {
-      if (Upper(text[i]) != first) continue;
-      size_t k = 1;
-      while (k < patLen && Upper(text[i + k]) == Upper(pat[k])) ++k;
-      if (k == patLen) return i;
-    }
-    return NPOS;
-  }
-  const FoldTable fold;
-  const int first = fold(pat[0]);
-  const int lastByte = fold(pat[span]);
-  for (size_t i = start;; ++i) {
-    if (fold.asciiOnly) {
-      i = detail::FindBytePairAsciiUpper(text, i, lastCandidate, static_cast<char>(first),
-                                         static_cast<char>(lastByte), span);
-      if (i == detail::kNoPosition) return NPOS;
-    } else {
-      while (i <= lastCandidate && (fold(text[i]) != first || fold(text[i + span]) != lastByte))
-        ++i;
-      if (i > lastCandidate) return NPOS;
-    }
-    size_t k = 1;
-    while (k < span && fold(text[i + k]) == fold(pat[k])) ++k;
-    if (k >= span) return i;
-  }
-}
-
-size_t VXString::index(const VXString& pat, size_t patLen, size_t start,
-                       ECaseComp mode) const noexcept {
-  assert(patLen <= pat.length() && "pattern length beyond the pattern");
-  return index(pat.data(), std::min(patLen, pat.length()), start, mode);
-}
-
-size_t VXString::index(const char* pat, size_t start, ECaseComp mode) const noexcept {
-  return index(pat, Measure(pat), start, mode);
-}
-
-size_t VXString::index(const VXString& pat, size_t start, ECaseComp mode) const noexcept {
-  return index(pat.data(), pat.length(), start, mode);
-}
-
-bool VXString::contains(const char* pat, ECaseComp mode) const noexcept {
-  return index(pat, Measure(pat), 0, mode) != NPOS;
-}
-
-bool VXString::contains(const VXString& pat, ECaseComp mode) const noexcept {
-  return index(pat.data(), pat.length(), 0, mode) != NPOS;
-}
-
-// --- Comparison and hash ----------------------------------------------------
-
-int VXString::compareTo(const char* s, size_t n, ECaseComp mode) const noexcept {
-  assert(s != nullptr || n == 0);
-  const size_t len = length();
-  const size_t common = std::min(len, n);
-  if (common != 0) {
-    const char* const text = data();
-    if (mode == IgnoreCase) {
-      // Equal bytes fold equally, so the stretch of equal bytes is passed
-      // over first. What follows is folded byte by byte, or, when it is
-      // long, through the table and the block scan.
-      size_t k = detail::EqualPrefix(text, s, common);
-      if (common - k < kFoldTableFrom) {
-        for (; k < common; ++k) {
-          if (text[k] == s[k]) continue;
-          const int a = Upper(text[k]);
-          const int b = Upper(s[k]);
-          if (a != b) return a - b;
-        }
-      } else {
-        const FoldTable fold;
-        if (fold.asciiOnly) k += detail::AsciiUpperEqualPrefix(text + k, s + k, common - k);
-        for (; k < common; ++k) {
-          const int a = fold(text[k]);
-          const int b = fold(s[k]);
-          if (a != b) return a - b;
-        }
-      }
-    } else {
-      const int order = std::memcmp(text, s, common);
-      if (order != 0) return order;
-    }
-  }
-  return len == n ? 0 : (len < n ? -1 : 1);
-}
-
-int VXString::compareTo(const char* s, ECaseComp mode) const noexcept {
-  return compareTo(s, Measure(s), mode);
-}
-
-int VXString::compareTo(const VXString& other, ECaseComp mode) const noexcept {
-  return compareTo(other.data(), other.length(), mode);
-}
-
-size_t VXString::hash(const VXString& s) noexcept {
-  std::uint64_t h = 0;
-  const char* const text = s.data();
-  for (size_t i = 0, len = s.length(); i < len; ++i) {
-    // Each byte as a signed char, sign-extended: 0xFF adds 2^64 - 1.
-    const auto v =
-        static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(text[i])));
-    h ^= v + 0x9E3779B9u + (h << 6) + (h >> 2);
-  }
-  return static_cast<size_t>(h);
-}
-
-bool operator==(const VXString& a, const char* s) noexcept {
-  const size_t n = Measure(s);
-  return n == a.length() && (n == 0 || std::memcmp(a.data(), s, n) == 0);
-}
-
-bool operator==(const VXString& a, const VXString& b) noexcept {
-  const size_t n = a.length();
-  if (n != b.length()) return false;
-  const char* const left = a.data();
-  const char* const right = b.data();
-  return left == right || std::memcmp(left, right, n) == 0;
 }
 
 std::ostream& operator<<(std::ostream& out, const VXString& s) { return out << s.view(); }
-
-// --- Views ------------------------------------------------------------------
-
-VXSubString VXString::operator()(size_t start, size_t length) {
-  return static_cast<const VXString&>(*this)(start, length);
-}
-
-VXSubString VXString::operator()(size_t start, size_t length) const {
-  assert(start == NPOS ? length == 0 : start <= this->length() && length <= this->length() - start);
-  return VXSubString(*this, start, length);
-}
-
-VXSubString VXString::strip(EStripType type, char c) {
-  return static_cast<const VXString&>(*this).strip(type, c);
-}
-
-const VXSubString VXString::strip(EStripType type, char c) const {
-  const char* const text = data();
-  const size_t len = length();
-  size_t start = 0;
-  size_t count = len;
-  if ((type & Leading) != 0) {
-    while (start < len && text[start] == c) {
-      ++start;
-      --count;
-    }
-  }
-  if ((type & Trailing) != 0) {
-    while (count > 0 && text[start + count - 1] == c) --count;
-  }
-  return VXSubString(*this, start, count);
-}
 
 }  // namespace vx

@@ -33,7 +33,9 @@ namespace detail {
 /// - Otherwise `length < capacity`, `buffer[length]` is NUL and `capacity` is
 ///   a multiple of 8. `buffer` comes from `new[]`, the record from `new`.
 /// - `refCount` is the number of holders (at least 1), or the unshareable
-///   mark (the most negative 32-bit value), which means exactly one holder.
+///   mark (the most negative 32-bit value), which means exactly one holder,
+///   or 0 for the one empty record that moved-from strings hold: it has no
+///   buffer, is never counted, changed or freed.
 /// - `buffer`, `capacity` and `length` change only while one string holds it.
 struct VXStringRep {
   /// The text and its NUL, or null.
@@ -81,6 +83,26 @@ struct VXStringTestAccess;
 /// only `needed + 1` rounded up to 8, and so do the splicing edits (`append`,
 /// `insert`, `replace`, ... with a text) when the result does not fit.
 ///
+/// Case folding (`toUpper`, `toLower`, and `IgnoreCase` in `index`,
+/// `contains` and `compareTo`) is that of the C library's `toupper` and
+/// `tolower` in the calling thread's current locale, read when the operation
+/// runs: a program that changes the locale (`setlocale`, or `uselocale` for
+/// one thread) between two calls sees the new folding at the second. Each
+/// byte is taken as a signed char; 0xFF, which is then `EOF`, never changes;
+/// 0x80 to 0xFE, which these functions do not accept as signed chars, go in
+/// as their unsigned values; the low byte of the answer, as a signed char, is
+/// the folded byte. In the default locale only A-Z / a-z change; in Latin-1,
+/// 0xE9 (e acute) upper-cases to 0xC9 and compares equal to it.
+/// Cost: equal bytes need no folding, so texts equal byte for byte compare
+/// without consulting the locale. With glibc the C library's own table for
+/// the thread's locale is read (no call per byte, nothing prepared), and a
+/// locale that folds as ASCII does (the default one, the UTF-8 ones) folds 16
+/// or 32 bytes per step; the global locale's tables, which the C library
+/// never unloads, are recognised by their address, while a thread's own
+/// locale (`uselocale`) has its table examined (255 entries) at each
+/// operation that folds. Other C libraries: each thread keeps a table of 256
+/// `toupper` answers, taken again when the locale's name changes.
+///
 /// Caller errors that the text-level contract leaves undefined are treated as
 /// follows. Debug builds assert on them; release builds do what is stated:
 /// - A null pointer given to a form that measures a NUL-terminated text
@@ -103,7 +125,7 @@ class VX_API VXString {
   /// How `index`, `contains` and `compareTo` compare bytes.
   enum ECaseComp : int {
     Exact = 0,       ///< as they stand (unsigned byte order)
-    IgnoreCase = 1,  ///< each byte folded with `toupper` first (see `compareTo`)
+    IgnoreCase = 1,  ///< each byte folded to upper case first (Case folding, above)
   };
 
   /// Which sides `strip` removes; the bits are tested separately.
@@ -133,12 +155,17 @@ class VX_API VXString {
   /// record marked by a writable index, the bytes are copied instead into a
   /// record with capacity `other.length() + 1` rounded up to 8.
   VXString(const VXString& other) : rep_(other.rep_) {
-    if (IntAtomicGet(rep_->refCount) == kUnshareableCount) {
-      rep_ = CopyRep(*rep_, 0);
-    } else {
+    const long count = IntAtomicGet(rep_->refCount);
+    if (count >= 1) {
       IntAtomicIncrement(rep_->refCount);
+    } else if (count == kUnshareableCount) {
+      rep_ = CopyRep(*rep_, 0);
     }
   }
+  /// Takes `other`'s record as it stands (no count changes, no allocation;
+  /// an unshareable mark goes along) and leaves `other`, without allocating,
+  /// to behave as `VXString()` in every operation.
+  VXString(VXString&& other) noexcept : rep_(other.rep_) { other.rep_ = MovedFromRep(); }
   /// A new string holding a copy of the viewed bytes in a record of its own,
   /// as `VXString(view.data(), view.length())`; never shares with the viewed
   /// string.
@@ -156,14 +183,32 @@ class VX_API VXString {
   VXString& operator=(const VXString& other) {
     VXStringRep* const theirs = other.rep_;
     if (this == &other || theirs == rep_) return *this;
-    if (IntAtomicGet(theirs->refCount) == kUnshareableCount) {
+    const long count = IntAtomicGet(theirs->refCount);
+    if (count == kUnshareableCount) {
       AssignCopy(other);
-    } else {
-      IntAtomicIncrement(theirs->refCount);
+      return *this;
+    }
+    if (count >= 1) IntAtomicIncrement(theirs->refCount);
+    Release(rep_);
+    rep_ = theirs;
+    return *this;
+  }
+  /// Gives this string's record up and takes `other`'s as the move
+  /// constructor does; `other` is left as a moved-from string. Moving a
+  /// string to itself changes nothing.
+  VXString& operator=(VXString&& other) noexcept {
+    if (this != &other) {
       Release(rep_);
-      rep_ = theirs;
+      rep_ = other.rep_;
+      other.rep_ = MovedFromRep();
     }
     return *this;
+  }
+  /// Exchanges the two strings' records; no count changes, no allocation.
+  void swap(VXString& other) noexcept {
+    VXStringRep* const mine = rep_;
+    rep_ = other.rep_;
+    other.rep_ = mine;
   }
   /// The text becomes the one byte `c` (growth in place).
   VXString& operator=(char c);
@@ -305,17 +350,9 @@ class VX_API VXString {
   /// cutting keeps the capacity. To the current length it does nothing at
   /// all: a shared record stays shared, a mark stays.
   void resize(size_t n);
-  /// Folds every byte with `tolower` / `toupper` of the current locale (the
-  /// library never sets the locale): the byte, taken as a signed char, is
-  /// passed to the function and the low byte of the answer replaces it. In
-  /// the default locale only A-Z / a-z change; bytes 0x80 and above never
-  /// do. In other locales:
-  /// - 0xFF, as a signed char -1, is `EOF` and never changes;
-  /// - 0x80 to 0xFE, which as signed chars (-128 to -2) these functions do
-  ///   not accept, are passed as their unsigned values, as glibc's tables
-  ///   treat them; so in Latin-1, 0xE9 (e acute) upper-cases to 0xC9.
+  /// Folds every byte to lower case (see Case folding above).
   void toLower();
-  /// Folds every byte to upper case, as `toLower` does to lower case.
+  /// Folds every byte to upper case (see Case folding above).
   void toUpper();
 
   // --- Search --------------------------------------------------------------
@@ -366,16 +403,12 @@ class VX_API VXString {
   // --- Comparison and hash -------------------------------------------------
 
   /// Three-way comparison of the text with the `n` bytes at `s` (no more
-  /// than min(length(), n) of them are read). `Exact`: the `memcmp` result
-  /// of the common part when it is not 0. `IgnoreCase`: the difference of
-  /// the first differing pair of bytes folded with `toupper` (as `toUpper`
-  /// folds them), each folded byte taken as a signed char: 'a' vs 'B' is -1;
-  /// 0x80 vs 'A' is -193; '_' vs 'a' is +30, since '_' (0x5F) sorts after the
-  /// letters when case is ignored. When the common part agrees: exactly -1,
-  /// 0 or +1 by length. From 256 bytes to compare on, a comparison or
-  /// search that ignores case first reads the locale's folding of all 256
-  /// byte values (256 calls of `toupper`, no allocation) and folds through
-  /// that table.
+  /// than min(length(), n) of them are read). At the first differing pair of
+  /// bytes: `Exact`, their difference as unsigned bytes (the order of
+  /// `memcmp`); `IgnoreCase`, the difference of the two folded bytes, each a
+  /// signed char: 'a' vs 'B' is -1; 0x80 vs 'A' is -193; '_' vs 'a' is +30,
+  /// since '_' (0x5F) sorts after the letters when case is ignored. When the
+  /// common part agrees: exactly -1, 0 or +1 by length.
   int compareTo(const char* s, size_t n, ECaseComp mode = Exact) const noexcept;
   /// Against `s` up to its first NUL (null: "").
   int compareTo(const char* s, ECaseComp mode = Exact) const noexcept;
@@ -414,6 +447,8 @@ class VX_API VXString {
   /// The count that marks a record as unshareable: `Unshareable`, as the
   /// record's 32-bit count stores it.
   static constexpr std::int32_t kUnshareableCount = INT32_MIN;
+  /// The count of the moved-from record, which no string counts.
+  static constexpr std::int32_t kMovedFromCount = 0;
   /// 0x80000000 as a `long`: -2147483648.
   static const long Unshareable;
 
@@ -436,10 +471,13 @@ class VX_API VXString {
     return value.fetch_sub(1, std::memory_order_seq_cst) - 1;
   }
 
-  /// Gives `rep` up: frees a marked record at once, else counts down and
-  /// frees it when the count falls below 1.
+  /// Gives `rep` up: frees a record it holds alone (count 1 or the mark) at
+  /// once, leaves the moved-from record alone, else counts down and frees it
+  /// when the count falls below 1.
   static void Release(VXStringRep* rep) noexcept {
-    if (IntAtomicGet(rep->refCount) == kUnshareableCount || IntAtomicDecrement(rep->refCount) < 1) {
+    const long count = IntAtomicGet(rep->refCount);
+    const bool alone = count == 1 || count == kUnshareableCount;
+    if (alone || (count != kMovedFromCount && IntAtomicDecrement(rep->refCount) < 1)) {
       FreeRep(rep);
     }
   }
@@ -449,6 +487,9 @@ class VX_API VXString {
   static VXStringRep* CopyRep(const VXStringRep& source, size_t room);
   /// The shared empty text of strings without buffer.
   static const char* EmptyData() noexcept;
+  /// The record of moved-from strings: no buffer, count `kMovedFromCount`.
+  static VXStringRep* MovedFromRep() noexcept { return &MovedFrom; }
+  static VXStringRep MovedFrom;
 
   /// Makes this string the only holder of a record with room for `needed`
   /// bytes (text unchanged), then stores 1 or the mark in its count.
@@ -457,6 +498,10 @@ class VX_API VXString {
 
   VXStringRep* rep_;
 };
+
+/// Exchanges the records of `a` and `b` (`a.swap(b)`); found by
+/// argument-dependent lookup, so `using std::swap; swap(a, b)` takes it.
+inline void swap(VXString& a, VXString& b) noexcept { a.swap(b); }
 
 /// True when `s`, up to its first NUL (null: ""), has exactly the bytes of
 /// `a`. A string holding a NUL byte equals no such text.

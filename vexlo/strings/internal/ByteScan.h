@@ -4,13 +4,37 @@
 /// \file
 /// Internal (not exported, not part of the interface): the block scans under
 /// the string search and comparison. Each one answers exactly what a plain
-/// byte-by-byte loop answers; where the processor offers 16-byte vector
-/// compares (SSE2, which every x86-64 processor has) it looks at 16 positions
-/// per step, elsewhere it is that plain loop. This is the only file of the
-/// string classes that knows about the processor.
+/// byte-by-byte loop answers. There are up to three variants of each, chosen
+/// once per process at the first long scan: AVX2 (32 positions per step)
+/// where the processor has it, SSE2 (16 positions; every x86-64 processor)
+/// otherwise, and portable code (8 bytes per step where that is possible)
+/// elsewhere or when the library is built with `VEXLO_NO_VECTOR_CODE`. Short
+/// texts skip the choice: the comparisons of 8 to 32 bytes are inline here
+/// (two overlapping words or SSE2 blocks), other short scans take the
+/// portable code. This file, ByteScan.cpp, ByteScanX86.cpp and the kernels
+/// it includes are the only ones of the string classes that know about the
+/// processor.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+// Which vector variants this build carries: SSE2 on x86-64, and AVX2 beside
+// it where the compiler can build functions for a wider target than the
+// rest of the program. Not on Windows: GCC there cannot align the stack for
+// 32-byte values that a debug build spills. VEXLO_NO_VECTOR_CODE: none.
+#if !defined(VEXLO_NO_VECTOR_CODE) &&                              \
+    (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)) && \
+    (defined(__x86_64__) || defined(_M_X64) || defined(_M_AMD64))
+# define VX_BYTESCAN_SSE2 1
+# if !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
+#  define VX_BYTESCAN_AVX2 1
+# endif
+#endif
+
+#ifdef VX_BYTESCAN_SSE2
+# include <emmintrin.h>
+#endif
 
 namespace vx {
 namespace detail {
@@ -34,19 +58,145 @@ size_t FindBytePair(const char* text, size_t from, size_t last, char a, char b,
                     size_t span) noexcept;
 
 /// As `FindBytePair`, with each text byte folded to ASCII upper case before
-/// it is compared (a-z become A-Z; every other byte stays as it is). `a` and
-/// `b` are given folded.
+/// it is compared. `a` and `b` are given folded.
 size_t FindBytePairAsciiUpper(const char* text, size_t from, size_t last, char a, char b,
                               size_t span) noexcept;
 
-/// The number of leading bytes in which `a` and `b` agree (`n` when all do).
-size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept;
+// Eight bytes as one 64-bit word, where the compiler can count the zero bits
+// of a word.
+#if defined(__GNUC__) || defined(__clang__)
+# define VX_BYTESCAN_WORDS 1
 
-/// A count `k` <= `n` such that the first `k` bytes of `a` and `b` are equal
-/// after folding to ASCII upper case. It stops at or before the first byte
-/// that differs after folding, and may stop earlier (at the last block of
-/// fewer than 16 bytes); the caller compares the rest itself.
-size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+inline std::uint64_t Load64(const char* p) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+/// The position, in memory order, of the first byte of `x` (not 0) that is
+/// not 0.
+inline size_t FirstNonZeroByte(std::uint64_t x) noexcept {
+# if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  return static_cast<size_t>(__builtin_clzll(x)) / 8;
+# else
+  return static_cast<size_t>(__builtin_ctzll(x)) / 8;
+# endif
+}
+
+/// Each byte of `x` folded to ASCII upper case. The low seven bits of each
+/// byte, raised by 0x80 - 'a' and by 0x80 - 'z' - 1, carry into the byte's
+/// top bit exactly when they are at least 'a' and above 'z'; no sum leaves
+/// its byte. Bytes with the top bit set are no letters.
+inline std::uint64_t AsciiUpper64(std::uint64_t x) noexcept {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  const std::uint64_t low7 = x & ~kHighBits;
+  const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'a');
+  const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'z' - 1);
+  const std::uint64_t lower = atLeastA & ~aboveZ & ~x & kHighBits;
+  return x - (lower >> 2);  // 0x80 >> 2 is the 0x20 between the cases
+}
+
+/// The first position at which 8 to 16 bytes at `a` and `b` differ (folded
+/// first with `kFold`), or `n`: the first and the last 8 bytes, overlapping.
+template <bool kFold>
+inline size_t ShortPrefix(const char* a, const char* b, size_t n) noexcept {
+  const auto word = [](const char* p) { return kFold ? AsciiUpper64(Load64(p)) : Load64(p); };
+  const std::uint64_t head = word(a) ^ word(b);
+  if (head != 0) return FirstNonZeroByte(head);
+  const std::uint64_t tail = word(a + n - 8) ^ word(b + n - 8);
+  return tail != 0 ? n - 8 + FirstNonZeroByte(tail) : n;
+}
+#endif
+
+#ifdef VX_BYTESCAN_SSE2
+/// Each byte of `x` folded to ASCII upper case: a-z moved up by 0x80 - 'a'
+/// land on -128 to -103 as signed bytes, and only they do, so one signed
+/// compare finds the lower-case letters.
+inline __m128i AsciiUpper128(__m128i x) noexcept {
+  const __m128i shifted = _mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(0x80 - 'a')));
+  const __m128i lower = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + 26)));
+  return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+
+/// A bit per byte of the 16 at `a` and `b`: set where they agree (folded
+/// first with `kFold`).
+template <bool kFold>
+inline unsigned Agreeing16(const char* a, const char* b) noexcept {
+  __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+  __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+  if (kFold) {
+    x = AsciiUpper128(x);
+    y = AsciiUpper128(y);
+  }
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+}
+
+/// As `ShortPrefix`, for 16 to 32 bytes: the first and the last 16.
+template <bool kFold>
+inline size_t MidPrefix(const char* a, const char* b, size_t n) noexcept {
+  unsigned same = Agreeing16<kFold>(a, b);
+  if (same != 0xFFFF) return static_cast<size_t>(__builtin_ctz(~same));
+  if (n == 16) return n;
+  same = Agreeing16<kFold>(a + n - 16, b + n - 16);
+  return same != 0xFFFF ? n - 16 + static_cast<size_t>(__builtin_ctz(~same)) : n;
+}
+#endif
+
+/// `EqualPrefix` and `AsciiUpperEqualPrefix` for any length, out of line.
+size_t LongEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+size_t LongAsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept;
+
+/// The first position at which the `n` bytes at `a` and `b` differ, or `n`.
+/// From 8 to 32 bytes without a call.
+inline size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
+#ifdef VX_BYTESCAN_SSE2
+  if (n - 16 <= 16) return MidPrefix<false>(a, b, n);
+#endif
+#ifdef VX_BYTESCAN_WORDS
+  if (n - 8 <= 8) return ShortPrefix<false>(a, b, n);
+#endif
+  return LongEqualPrefix(a, b, n);
+}
+
+/// The first position at which the `n` bytes at `a` and `b` differ once both
+/// are folded to ASCII upper case, or `n`. From 8 to 32 bytes without a call.
+inline size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
+#ifdef VX_BYTESCAN_SSE2
+  if (n - 16 <= 16) return MidPrefix<true>(a, b, n);
+#endif
+#ifdef VX_BYTESCAN_WORDS
+  if (n - 8 <= 8) return ShortPrefix<true>(a, b, n);
+#endif
+  return LongAsciiUpperEqualPrefix(a, b, n);
+}
+
+/// One variant of the four scans above, each for any length.
+struct ScanKernels {
+  const char* name;
+  size_t (*findBytePair)(const char*, size_t, size_t, char, char, size_t) noexcept;
+  size_t (*findBytePairAsciiUpper)(const char*, size_t, size_t, char, char, size_t) noexcept;
+  size_t (*equalPrefix)(const char*, const char*, size_t) noexcept;
+  size_t (*asciiUpperEqualPrefix)(const char*, const char*, size_t) noexcept;
+};
+
+/// How many variants this build offers on this processor: the portable one
+/// first, then the vector ones it can run. For the tests, which hold every
+/// variant against the portable one.
+size_t ScanKernelCount() noexcept;
+/// The variant `i`, 0 <= i < ScanKernelCount().
+const ScanKernels& ScanKernelsAt(size_t i) noexcept;
+
+#ifdef VX_BYTESCAN_SSE2
+/// The 16-byte variant (ByteScanX86.cpp).
+extern const ScanKernels kSse2Kernels;
+#endif
+#ifdef VX_BYTESCAN_AVX2
+/// The 32-byte variant (ByteScanX86.cpp); only for processors with AVX2.
+extern const ScanKernels kAvx2Kernels;
+/// Whether this processor runs AVX2 code.
+bool ProcessorHasAvx2() noexcept;
+#endif
 
 }  // namespace detail
 }  // namespace vx

@@ -1,0 +1,440 @@
+// The block scans under search, comparison and equality, each held against a
+// byte-by-byte loop written here: every text length from 0 to 300 (both
+// sides of the 256 bytes from which ignoring case folds through a table) and
+// two long ones, the match or the first difference at every position (the
+// last candidate and the one past it included), the start moved through a
+// 64-byte block, the letters at the edges of the alphabet with their
+// neighbours, bytes 0x80 to 0xFF and NUL, and every byte value against every
+// other; ignoring case in the default and in a Latin locale. A test stops at
+// its first failure, which names its case.
+#include "vexlo/strings/VXString.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+using vx::NPOS;
+using vx::VXString;
+using Mode = VXString::ECaseComp;
+constexpr Mode kExact = VXString::Exact;
+constexpr Mode kIgnore = VXString::IgnoreCase;
+
+// --- The references --------------------------------------------------------
+
+// A byte folded as the documentation says: taken as a signed char through
+// toupper of the current locale, the answer again a signed char; 0xFF, which
+// is EOF as a signed char, stays.
+int Upper(char c) {
+  if (static_cast<signed char>(c) == EOF) return EOF;
+  return static_cast<signed char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+// What the references compare for each byte: the byte (unsigned), or the
+// byte folded in the locale of the moment.
+struct Keys {
+  explicit Keys(Mode mode) {
+    for (int b = 0; b < 256; ++b) of[b] = mode == kExact ? b : Upper(static_cast<char>(b));
+  }
+  int operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+  int of[256];
+};
+
+// The leftmost position from `start` at which every byte of `pat` matches.
+size_t Search(const std::string& text, const std::string& pat, size_t start, const Keys& key) {
+  const char *t = text.data(), *q = pat.data();
+  const size_t n = text.size(), m = pat.size();
+  for (size_t i = start; i < n && m <= n - i; ++i) {
+    size_t k = 0;
+    while (k < m && key(t[i + k]) == key(q[k])) ++k;
+    if (k == m) return i;
+  }
+  return NPOS;
+}
+
+// The difference of the first pair of keys that differ (exact: its sign
+// counts), else the shorter text first.
+int Compare(const std::string& a, const std::string& b, const Keys& key) {
+  const char *x = a.data(), *y = b.data();
+  const size_t n = std::min(a.size(), b.size());
+  size_t k = 0;
+  while (k < n && key(x[k]) == key(y[k])) ++k;
+  if (k < n) return key(x[k]) - key(y[k]);
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+bool IsAsciiLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+// A byte that differs from `c` whatever the case, in ASCII: a letter's
+// neighbour ('A' '@', 'Z' '[', 'a' '`', 'z' '{', 'M' 'L'), else the byte 0x20
+// away ('@' '`', '[' '{', 0x80 0xA0; 0xC9 0xE9 is one letter in Latin-9).
+char Neighbour(char c) { return static_cast<char>(IsAsciiLetter(c) ? c ^ 0x01 : c ^ 0x20); }
+
+// --- Cases -----------------------------------------------------------------
+
+// Every length to 300, and two long texts.
+std::vector<size_t> Lengths() {
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n <= 300; ++n) lengths.push_back(n);
+  // lengths.push_back(4096 + 37);
+  // lengths.push_back(65536 + 29);
+  return lengths;
+}
+
+// Every position from 0 to `last`; in a long text the first and last 40 and
+// every 1000th.
+std::vector<size_t> Positions(size_t last) {
+  std::vector<size_t> at;
+  for (size_t p = 0; p <= last; ++p) {
+    if (last <= 300 || p < 40 || last - p < 40 || p % 1000 == 0) at.push_back(p);
+  }
+  return at;
+}
+
+const char* Name(Mode mode) { return mode == kExact ? "Exact" : "IgnoreCase"; }
+
+// The Latin-9 locale that the test setup builds (Linux), or code page 1252
+// (Windows), for as long as the object lives; then "C" again.
+class LatinLocale {
+ public:
+  LatinLocale()
+      : name_(std::setlocale(LC_CTYPE, "en_US.ISO-8859-15") != nullptr ? "en_US.ISO-8859-15"
+              : std::setlocale(LC_CTYPE, ".1252") != nullptr           ? ".1252"
+                                                                       : nullptr) {}
+  ~LatinLocale() { std::setlocale(LC_CTYPE, "C"); }
+  LatinLocale(const LatinLocale&) = delete;
+  LatinLocale& operator=(const LatinLocale&) = delete;
+  const char* name() const { return name_; }
+
+ private:
+  const char* name_;
+};
+
+// --- Sequence and byte search ----------------------------------------------
+
+struct SearchRow {
+  const char* name;
+  std::string pattern;
+  std::string filler;  // the text around the planted copy, repeated
+};
+
+// Fillers that match the pattern's first and last byte every few positions
+// keep the block scans handing candidates that the middle refuses.
+const SearchRow kSearchRows[] = {
+    {"z", "z", "{y"},
+    {"e acute", "\xe9", "\xc8\x80"},
+    {"Zz", "Zz", "{["},
+    {"Z NUL", "Z\0"s, "z\x80"},
+    {"edges", "@AZ[`az{", "@`{[\xa1"},
+    {"edges reversed", "{za`[ZA@", "{`@[\xa1"},
+    {"17 bytes",
+     "zA\x80\xc9\xe9\xff@[`{aZ\0\x7f\xa0"
+     "Az"s,
+     "z{z\xa1\xa1\xa1\xa1"},
+    {"34 bytes",
+     "@AZ[`az{zA\x80\xc9\xe9\xff@[`{aZ\0\x7f\xa0"
+     "Az{za`[ZA@\x80"s,
+     "@\xa1\xa1\x80\xa1"},
+};
+
+// The planted copy at p: as it is, its ASCII letters in the other case, or
+// one byte k replaced by its neighbour. A copy that runs past the end is cut:
+// the text ends in the pattern without its last bytes, and a scan that tries
+// one candidate too many meets the NUL behind the text there.
+std::string Plant(std::string text, size_t p, const std::string& pat, int kind, size_t k) {
+  std::string copy = pat;
+  if (kind == 1) {
+    for (char& c : copy) c = static_cast<char>(IsAsciiLetter(c) ? c ^ 0x20 : c);
+  } else if (kind == 2) {
+    copy[k] = Neighbour(copy[k]);
+  }
+  return text.replace(p, std::min(copy.size(), text.size() - p), copy, 0, text.size() - p);
+}
+
+// Every row, length and position; the start (the text before it holds the
+// pattern over and over) and the kind of copy turn with them. Patterns of one
+// byte also go through the byte searches.
+void CheckSearch(Mode mode, const char* locale) {
+  const Keys key(mode);
+  for (const SearchRow& row : kSearchRows) {
+    const std::string& pat = row.pattern;
+    std::string filler, before;
+    while (filler.size() < 70000) filler += row.filler;
+    while (before.size() < 64) before += pat;
+    for (const size_t length : Lengths()) {
+      for (const size_t p : Positions(length + 1 >= pat.size() ? length + 1 - pat.size() : 0)) {
+        const size_t start = (length + 5 * p) % 64;
+        const int kind = static_cast<int>((length + p) % 3);
+        const size_t k = (length + p / 3) % pat.size();
+        const std::string text =
+            before.substr(0, start) + Plant(filler.substr(0, length), p, pat, kind, k);
+        const VXString s(text.data(), text.size());
+        struct {
+          const char* form;
+          size_t got, want;
+        } answers[4] = {{"index(pat, n, start, mode)", s.index(pat.data(), pat.size(), start, mode),
+                         Search(text, pat, start, key)}};
+        size_t forms = 1;
+        if (pat.size() == 1 && mode == kExact) {
+          size_t last = NPOS;
+          for (size_t i = 0, n = text.size(); i < n; ++i)
+            last = text.data()[i] == pat[0] ? i : last;
+          answers[1] = {"index(c, start)", s.index(pat[0], start), answers[0].want};
+          answers[2] = {"first(c)", s.first(pat[0]), Search(text, pat, 0, key)};
+          answers[3] = {"last(c)", s.last(pat[0]), last};
+          forms = 4;
+        }
+        for (size_t f = 0; f < forms; ++f) {
+          if (answers[f].got == answers[f].want) continue;
+          ADD_FAILURE() << answers[f].form << " for \"" << row.name << "\", " << Name(mode)
+                        << " in " << locale << ", text length " << length << " from " << start
+                        << ", copy kind " << kind << " (byte " << k << ") at " << p << ": got "
+                        << answers[f].got << ", want " << answers[f].want;
+          return;
+        }
+      }
+    }
+  }
+}
+
+TEST(VXStringScan, SearchExact) { CheckSearch(kExact, "C"); }
+
+TEST(VXStringScan, SearchIgnoringCase) { CheckSearch(kIgnore, "C"); }
+
+TEST(VXStringScan, SearchIgnoringCaseInALatinLocale) {
+  const LatinLocale latin;
+  if (latin.name() == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
+  CheckSearch(kIgnore, latin.name());
+}
+
+// --- Three-way comparison ----------------------------------------------------
+
+// Texts over the edges of the alphabet, high bytes and NUL; the other text is
+// the same with no letter, every letter or one letter in the other case, with
+// its first difference at every position (or none), and as long, one longer
+// or one shorter. It is given at every offset of a 64-byte block, at the end
+// of a heap block of its own, so that a read past its count is an overflow
+// (the sanitizers report it).
+void CheckCompare(Mode mode, const char* locale) {
+  const Keys key(mode);
+  const std::string alphabet = "@AZ[`az{\x80\x9f\xa0\xbf\xc0\xc9\xd7\xdf\xe0\xe9\xf7\xfe\xff\0Mm_"s;
+  size_t n = 0;
+  for (const size_t length : Lengths()) {
+    std::string a;
+    for (size_t k = 0; k < length; ++k) a += alphabet[(5 * k + length) % alphabet.size()];
+    for (const size_t d : Positions(length)) {
+      const int flip = static_cast<int>(n % 3), longer = static_cast<int>(n / 3 % 3);
+      const size_t offset = n++ % 64;
+      std::string b = a;
+      for (size_t k = flip == 2 ? n % 50 : 0; flip != 0 && k < length; ++k) {
+        if (!IsAsciiLetter(b[k])) continue;
+        b[k] = static_cast<char>(b[k] ^ 0x20);
+        if (flip == 2) break;
+      }
+      if (d < length) b[d] = Neighbour(a[d]);
+      if (longer == 1) b += 'M';
+      if (longer == 2 && length > 0) b.pop_back();
+      const std::pair<const std::string&, const std::string&> sides[] = {{a, b}, {b, a}};
+      for (const auto& [x, y] : sides) {
+        const std::unique_ptr<char[]> room(new char[offset + y.size()]);
+        std::fill_n(room.get(), offset, '#');
+        std::copy(y.begin(), y.end(), room.get() + offset);
+        const VXString left(x.data(), x.size());
+        const int want = mode == kExact ? Sign(Compare(x, y, key)) : Compare(x, y, key);
+        const int got = left.compareTo(room.get() + offset, y.size(), mode);
+        if ((mode == kExact ? Sign(got) : got) != want) {
+          ADD_FAILURE() << "compareTo, " << Name(mode) << " in " << locale << ", lengths "
+                        << x.size() << " and " << y.size() << " (at offset " << offset
+                        << "), case flip " << flip << ", first difference at " << d << ": got "
+                        << got << ", want " << want;
+          return;
+        }
+      }
+    }
+  }
+}
+
+TEST(VXStringScan, CompareExact) { CheckCompare(kExact, "C"); }
+
+TEST(VXStringScan, CompareIgnoringCase) { CheckCompare(kIgnore, "C"); }
+
+TEST(VXStringScan, CompareIgnoringCaseInALatinLocale) {
+  const LatinLocale latin;
+  if (latin.name() == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
+  CheckCompare(kIgnore, latin.name());
+}
+
+// --- Every byte against every byte -------------------------------------------
+
+// Texts of one byte repeated, 15 bytes (plain loops) and 300 (block scans and
+// the folding table), searched for two of another byte and compared with
+// them: every pair of byte values on both sides of every scan, folded in
+// both modes and both locales.
+void CheckEveryByte(const char* locale) {
+  std::vector<std::string> runs[2];
+  std::vector<VXString> strings[2];
+  for (int b = 0; b < 256; ++b) {
+    for (int s = 0; s < 2; ++s) {
+      runs[s].emplace_back(s == 0 ? 15 : 300, static_cast<char>(b));
+      strings[s].emplace_back(runs[s].back().data(), runs[s].back().size());
+    }
+  }
+  for (const Mode mode : {kExact, kIgnore}) {
+    const Keys key(mode);
+    for (int s = 0; s < 2; ++s) {
+      for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+          const std::string &text = runs[s][a], pat = runs[s][b].substr(0, 2);
+          const size_t at = strings[s][a].index(pat.data(), 2, 0, mode);
+          const int order = strings[s][a].compareTo(runs[s][b].data(), text.size(), mode);
+          const int wantOrder = Compare(text, runs[s][b], key);
+          // A text of one byte holds the pattern at 0 or nowhere.
+          const size_t wantAt = Search(text.substr(0, 2), pat, 0, key);
+          if (at == wantAt &&
+              (mode == kExact ? Sign(order) == Sign(wantOrder) : order == wantOrder)) {
+            continue;
+          }
+          ADD_FAILURE() << Name(mode) << " in " << locale << ", " << text.size() << " bytes 0x"
+                        << std::hex << a << " against 0x" << b << std::dec << ": index " << at
+                        << ", compareTo " << order << " (want " << wantAt << ", " << wantOrder
+                        << ")";
+          return;
+        }
+      }
+    }
+  }
+}
+
+TEST(VXStringScan, EveryByteAgainstEveryByte) {
+  CheckEveryByte("C");
+  const LatinLocale latin;
+  if (latin.name() == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
+  CheckEveryByte(latin.name());
+}
+
+// --- Equality and order of strings, views and texts --------------------------
+
+// One text three ways: a string, a view at `offset` into a longer string
+// (followed by `tail`), and a NUL-terminated text, which ends at its first NUL.
+struct Forms {
+  Forms(const std::string& bytes, size_t offset, const std::string& tail)
+      : held{bytes, bytes, bytes.substr(0, bytes.find('\0'))},
+        string(bytes.data(), bytes.size()),
+        host((std::string(offset, '#') + bytes + tail).data(), offset + bytes.size() + tail.size()),
+        view(host(offset, bytes.size())),
+        text(bytes.c_str()) {}
+  std::string held[3];  // what the string, the view and the text hold
+  VXString string, host;
+  vx::VXSubString view;
+  const char* text;
+};
+
+enum { kString, kView, kText };
+using Pair = std::pair<bool, bool>;  // == and !=
+
+struct EqualityRow {
+  const char* name;
+  int left, right;
+  Pair (*equal)(const Forms&, const Forms&);
+};
+
+// clang-format off
+const EqualityRow kEqualities[] = {
+    {"string == string", kString, kString, [](const Forms& l, const Forms& r) { return Pair(l.string == r.string, l.string != r.string); }},
+    {"string == text", kString, kText, [](const Forms& l, const Forms& r) { return Pair(l.string == r.text, l.string != r.text); }},
+    {"text == string", kText, kString, [](const Forms& l, const Forms& r) { return Pair(l.text == r.string, l.text != r.string); }},
+    {"view == view", kView, kView, [](const Forms& l, const Forms& r) { return Pair(l.view == r.view, l.view != r.view); }},
+    {"string == view", kString, kView, [](const Forms& l, const Forms& r) { return Pair(l.string == r.view, l.string != r.view); }},
+    {"view == string", kView, kString, [](const Forms& l, const Forms& r) { return Pair(l.view == r.string, l.view != r.string); }},
+    {"text == view", kText, kView, [](const Forms& l, const Forms& r) { return Pair(l.text == r.view, l.text != r.view); }},
+    {"view == text", kView, kText, [](const Forms& l, const Forms& r) { return Pair(l.view == r.text, l.view != r.text); }},
+};
+// clang-format on
+
+struct OrderRow {
+  const char* name;
+  int right;
+  int (*sign)(const Forms&, const Forms&);  // of the left string against the right form
+};
+
+const OrderRow kOrders[] = {
+    {"compareTo(string)", kString,
+     [](const Forms& l, const Forms& r) { return Sign(l.string.compareTo(r.string)); }},
+    {"compareTo(text)", kText,
+     [](const Forms& l, const Forms& r) { return Sign(l.string.compareTo(r.text)); }},
+    {"compareTo(view's bytes)", kView,
+     [](const Forms& l, const Forms& r) {
+       return Sign(l.string.compareTo(r.view.data(), r.view.length()));
+     }},
+    {"string < string", kString,
+     [](const Forms& l, const Forms& r) {
+       const VXString &a = l.string, &b = r.string;
+       const int less = (b < a) - (a < b), lessOrEqual = (a >= b) - (a <= b);
+       return less == lessOrEqual ? less : 2;  // 2: the four operators disagree
+     }},
+};
+
+// Equal, one a prefix of the other, different at d, and NUL at d (as a text
+// the one with NUL inside ends there), each pair both ways round, over every
+// length and position; the view's string goes on with the other text's bytes,
+// so that a comparison of the wrong length sees them agree.
+TEST(VXStringScan, EqualityAndOrderOfStringsViewsAndTexts) {
+  const std::string alphabet = "@AZ[`az{\x80\xc9\xe9\xffMm";
+  const Keys exact(kExact);
+  size_t n = 0;
+  for (const size_t length : Lengths()) {
+    std::string t;
+    for (size_t k = 0; k < length; ++k) t += alphabet[(5 * k + length) % alphabet.size()];
+    for (const size_t d : Positions(length)) {
+      std::string other = t, nul = t;
+      if (d < length) other[d] = static_cast<char>(other[d] ^ 0x20), nul[d] = '\0';
+      const struct {
+        const char* name;
+        std::string x, y;
+      } pairs[] = {{"different", t, other},
+                   {"prefix", t, t.substr(0, d)},
+                   {"prefix against NUL", t.substr(0, d), nul},
+                   {"NUL", t, nul}};
+      for (const auto& pair : pairs) {
+        const size_t common = std::min(pair.x.size(), pair.y.size());
+        const Forms forms[] = {{pair.x, n % 64, pair.y.substr(common) + "~"},
+                               {pair.y, n * 7 % 64, pair.x.substr(common) + "~"}};
+        ++n;
+        for (int swap = 0; swap < 2; ++swap) {
+          const Forms &l = forms[swap], &r = forms[1 - swap];
+          const std::string &a = l.held[kString], &b = r.held[kString];
+          const auto failure = [&](const char* name, int got, int want) {
+            ADD_FAILURE() << name << ", \"" << pair.name << "\" at " << d
+                          << (swap ? " swapped" : "") << ", lengths " << a.size() << " and "
+                          << b.size() << ": got " << got << ", want " << want;
+          };
+          for (const EqualityRow& row : kEqualities) {
+            const bool want = l.held[row.left] == r.held[row.right];
+            const Pair got = row.equal(l, r);
+            if (got != Pair(want, !want)) return failure(row.name, got.first, want);
+          }
+          const int order[] = {Sign(Compare(a, b, exact)), Sign(Compare(a, b, exact)),
+                               Sign(Compare(a, r.held[kText], exact))};
+          for (const OrderRow& row : kOrders) {
+            const int want = order[row.right];
+            const int got = row.sign(l, r);
+            if (got != want) return failure(row.name, got, want);
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
