@@ -278,6 +278,9 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(hello.index('o', 99), NPOS); EXPECT_EQ(hello.first(nullptr), NPOS);
   EXPECT_EQ(hello.first("ol"), 2u); EXPECT_EQ(nul.first("x\0", 2), 1u);
   EXPECT_EQ(hello.index("", 5), NPOS); EXPECT_EQ(hello.index("", NPOS), NPOS);
+  EXPECT_EQ(hello.index("", 2), 2u); EXPECT_EQ(VXString().first("ab"), NPOS);
+  EXPECT_EQ(hello.first("l"), 2u); EXPECT_TRUE(hello.contains("ELL", kIgnore));
+  EXPECT_FALSE(hello.contains("ELL")); EXPECT_FALSE(hello.contains("lx", kIgnore));
   EXPECT_EQ(hello.index("LL", 0, kIgnore), 2u); EXPECT_EQ(hello.index(VXString("lox"), 2, 0), 3u);
   EXPECT_EQ(big.index("AB_", 0, kIgnore), 290u); EXPECT_EQ(nul.index("\0b", 2, 0), 1u);
   EXPECT_EQ(VXString("_").compareTo("a", kIgnore), 30); EXPECT_EQ(VXString().compareTo(nullptr), 0);
@@ -296,6 +299,7 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(*null.data(), 0);
   EXPECT_TRUE(null == VXString()) << "the null sub-string against an empty string";
   EXPECT_TRUE("" == null) << "the null sub-string against \"\"";
+  EXPECT_TRUE(static_cast<const char*>(nullptr) == null) << "null is taken as \"\"";
   EXPECT_TRUE(null == hello(3, 0)) << "the null sub-string against an empty view";
   const VXString fromNull(null), five(hello(0, 5));
   EXPECT_TRUE(fromNull.isNull());

@@ -1,5 +1,6 @@
-// The bit vector's edges that the stream script does not reach: no bits at
-// all, moves, resizes across a partial byte; and the format exception's text.
+// Edges that the stream script does not reach: bit vectors of no bits, moves,
+// resizes across a partial byte; the format exception's text; a bounded text
+// that ends before its bound.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -84,6 +85,16 @@ TEST(CStreamFormatException, KeepsItsTextWithinItsBound) {
   EXPECT_STREQ(CStreamFormatException("short").what(), "short");
   EXPECT_EQ(CStreamFormatException(longText.c_str()).what(),
             longText.substr(0, CStreamFormatException::MaxMessageLength));
+}
+
+// PutLPCSTR puts the text up to its NUL or its bound, whichever comes first.
+TEST(PutLPCSTR, StopsAtTheNulOrTheBound) {
+  vx::CMemWriter bytes;
+  vx::CBinaryOutputStream out(bytes);
+  vx::PutLPCSTR(out, "ab", 5);
+  vx::PutLPCSTR(out, "cde", 2);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.GetData()), bytes.GetSize()),
+            std::string("\2\0\0\0\0\0\0\0ab\2\0\0\0\0\0\0\0cd", 20));
 }
 
 }  // namespace
