@@ -5,6 +5,7 @@
 #include "vexlo/strings/VXString.h"
 
 #include <gtest/gtest.h>
+#include <locale.h>
 
 #include <clocale>
 #include <functional>
@@ -349,5 +350,27 @@ TEST(VXStringRead, CaseFoldingFollowsALatinLocale) {
   EXPECT_EQ(longIndex, 290u);
   EXPECT_EQ(againstFF, -55 - (-1));  // the folded bytes as signed chars: 0xC9 against 0xFF
 }
+
+#if !defined(_WIN32)
+// A locale that one thread takes for itself (uselocale) folds for that thread
+// while it holds it, and the folding it brought is not kept for later: back
+// in the C locale, e acute and E acute differ again.
+TEST(VXStringRead, AThreadsOwnLocaleFoldsWhileItHoldsIt) {
+  const locale_t latin = newlocale(LC_CTYPE_MASK, "en_US.ISO-8859-15", nullptr);
+  if (latin == nullptr) GTEST_SKIP() << "no Latin-9 locale here";
+  const VXString longE((std::string(290, 'a') + "\xe9").c_str());
+  const std::string longUpper = std::string(290, 'A') + "\xc9";
+  const auto compare = [&] {
+    return std::to_string(VXString("\xe9").compareTo("\xc9", VXString::IgnoreCase)) + "," +
+           std::to_string(longE.compareTo(longUpper.c_str(), VXString::IgnoreCase));
+  };
+  const locale_t old = uselocale(latin);
+  const std::string inLatin = compare();
+  uselocale(old);
+  freelocale(latin);
+  EXPECT_EQ(inLatin, "0,0");
+  EXPECT_EQ(compare(), "32,32");
+}
+#endif
 
 }  // namespace
