@@ -137,7 +137,8 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
   {#statement, [&]([[maybe_unused]] VXString& s) { statement; }, after, count}
   const Change changes[] = {
       EDIT(remove(h), "abc"), EDIT(remove(h, 2), "abcfg"), EDIT(remove(h, NPOS), "abc"),
-      EDIT(replace(h, 3, "XY"), "abcXYg"), EDIT(replace(h, 2, s), "abcabcdefgfg"),
+      EDIT(replace(h, 3, "XY"), "abcXYg"), EDIT(replace(h, 2, "XY"), "abcXYfg"),
+      EDIT(replace(h, 2, s), "abcabcdefgfg"),
       EDIT(replace(0, 1, "J\0!", 3), std::string("J\0!bcdefg", 9)), EDIT(append("XY"), "abcdefgXY"),
       EDIT(replace(0, 0, src, 99), "XYZabcdefg"), EDIT(insert(0, "ab"), "ababcdefg"),
       EDIT(insert(h, "XYZ", 2), "abcXYdefg"), EDIT(insert(h, s), "abcabcdefgdefg"),
@@ -306,6 +307,9 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_TRUE(fromNull.isNull());
   EXPECT_EQ(fromNull.capacity(), 8u) << "a string from the null sub-string";
   EXPECT_EQ(five.capacity(), 8u) << "a string from a 5-byte view";
+  VXString reset("x");
+  reset = VXString();
+  EXPECT_TRUE(reset.isNull() && reset.capacity() == 0) << "assigned a default string";
   hello = "HELLO";
   EXPECT_TRUE(ell == "ELL") << "the view reads the new bytes";
   EXPECT_TRUE(five == "hello") << "the string made from the view keeps its own";
