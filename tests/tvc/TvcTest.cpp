@@ -34,14 +34,15 @@ TEST(LogErr, TranslatesTheWindowsSizePrefixesAndEndsEachMessageWithOneNewline) {
                 std::string(599, ' ') + "7\n");
 }
 
-// What the logger cannot format it drops whole: no format, or a wide string
-// that the C locale cannot convert (the C library refuses the format). The
-// next message is unaffected.
+// What the logger cannot format it drops whole: no format, a wide string that
+// the C locale cannot convert, a format that ends inside a conversion (the C
+// library refuses the last two). The next message is unaffected.
 TEST(LogErr, DropsAMessageItCannotFormat) {
   testing::internal::CaptureStderr();
   tvc::LogErr(nullptr);
 #if !defined(_WIN32)  // the Windows runtimes print a stand-in character instead
   tvc::LogErr("before %ls after", L"\x100");
+  tvc::LogErr("50%"), tvc::LogErr("5%-");  // a conversion cut short by the end of the format
 #endif
   tvc::LogErr("%s", "next");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "next\n");
