@@ -267,6 +267,25 @@ TEST(VXStringEdit, PositionsAndCountsBeyondTheirRange) {
 #endif
 }
 
+// A length beyond PTRDIFF_MAX is refused as an allocation failure, before any
+// byte is read or written: the string and its sharer keep text and record.
+TEST(VXStringEdit, LengthsBeyondPtrdiffMaxFailAsAllocations) {
+  const size_t huge = static_cast<size_t>(PTRDIFF_MAX);
+  VXString s("abc");
+  const VXString sharer(s);
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"append('x', PTRDIFF_MAX)", [&] { s.append('x', huge); }},
+      {"prepend('x', SIZE_MAX)", [&] { s.prepend('x', SIZE_MAX); }},
+      {"append(text, PTRDIFF_MAX)", [&] { s.append("x", huge); }},
+      {"resize(SIZE_MAX)", [&] { s.resize(SIZE_MAX); }},
+  };
+  for (const auto& [name, change] : changes) {
+    EXPECT_THROW(change(), std::bad_alloc) << name;
+    EXPECT_EQ(Text(s), "abc") << name;
+    EXPECT_EQ(s.data(), sharer.data()) << name;
+  }
+}
+
 // The documented corners and choices of search, comparison and the byte hash
 // (on 'hello' and the bytes 61 00 62; from 256 bytes on, ignoring case takes
 // the folding table and the block scans), and of views: a view reads its
