@@ -326,9 +326,12 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_TRUE(fromNull.isNull());
   EXPECT_EQ(fromNull.capacity(), 8u) << "a string from the null sub-string";
   EXPECT_EQ(five.capacity(), 8u) << "a string from a 5-byte view";
-  VXString reset("x");
+  VXString reset("x"), moved("m"), taker(std::move(moved));
   reset = VXString();
   EXPECT_TRUE(reset.isNull() && reset.capacity() == 0) << "assigned a default string";
+  reset = "x";
+  reset = moved;
+  EXPECT_TRUE(reset.isNull() && reset.capacity() == 0) << "assigned a moved-from string";
   hello = "HELLO";
   EXPECT_TRUE(ell == "ELL") << "the view reads the new bytes";
   EXPECT_TRUE(five == "hello") << "the string made from the view keeps its own";
