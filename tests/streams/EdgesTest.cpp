@@ -1,6 +1,6 @@
 // Edges that the stream script does not reach: bit vectors of no bits, moves,
-// resizes across a partial byte; the format exception's text; a bounded text
-// that ends before its bound.
+// resizes across a partial byte; the format exception's text; output streams
+// made from a device; a bounded text that ends before its bound.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -85,6 +85,17 @@ TEST(CStreamFormatException, KeepsItsTextWithinItsBound) {
   EXPECT_STREQ(CStreamFormatException("short").what(), "short");
   EXPECT_EQ(CStreamFormatException(longText.c_str()).what(),
             longText.substr(0, CStreamFormatException::MaxMessageLength));
+}
+
+// A stream made from a device writes to the device's writer, whether the
+// device is given by reference or by pointer.
+TEST(OutputStreams, WriteToTheWriterOfTheDeviceTheyAreGiven) {
+  vx::CMemStreamBuf device(0);
+  vx::CBinaryOutputStream(device).PutWORD(0x4241);
+  vx::CBinaryOutputStream(&device).PutBYTE('C');
+  vx::CPortableOutputStream(device).PutBYTE(0x4D);
+  vx::CPortableOutputStream(&device).PutBYTE(0xE0);
+  EXPECT_EQ(std::string(device.str(), device.out_waiting()), "ABC4DE0");
 }
 
 // PutLPCSTR puts the text up to its NUL or its bound, whichever comes first.
