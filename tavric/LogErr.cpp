@@ -17,7 +17,8 @@
 
 namespace {
 
-bool IsFlagOrWidth(char c) { return std::strchr("-+ #0'*.123456789", c) != nullptr && c != '\0'; }
+// Never asked about the terminator, which strchr would find.
+bool IsFlagOrWidth(char c) { return std::strchr("-+ #0'*.123456789", c) != nullptr; }
 
 // Rewrites the Windows size prefixes of one printf format into C99 ones and
 // leaves everything else as it stands.
@@ -36,10 +37,10 @@ std::string ToC99Format(const char* format) {
     }
     while (*p != '\0' && IsFlagOrWidth(*p)) out += *p++;
     if (*p != 'I') continue;
-    if (p[1] == '6' && p[2] == '4') {
+    if (std::strncmp(p + 1, "64", 2) == 0) {
       out += "ll";
       p += 3;
-    } else if (p[1] == '3' && p[2] == '2') {
+    } else if (std::strncmp(p + 1, "32", 2) == 0) {
       p += 3;
     } else {
       out += 'z';

@@ -135,8 +135,8 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
   TempDirectory dir;
   const std::string ten = dir.File("ten"), a = dir.File("a"), fresh = dir.File("b");
   CFileWriter(ten.c_str(), Disposition::CreateNew, Share::ShareNone).Write("0123456789", 10);
-  CMemWriter w, sized(4), small;
-  PXIpcStreamBuf q, q10, adopted(new char[4]{'w', 'x', 'y', 'z'}, 4), target;
+  CMemWriter w, sized(4), small, big(40);
+  PXIpcStreamBuf q, q10, adopted(new char[4]{'w', 'x', 'y', 'z'}, 4), target, empty, fresh2;
   CFileReader in(ten.c_str(), Share::ShareRead), in2 = in;
   CFileWriter out(a.c_str(), Disposition::CreateAlways, Share::ShareNone), out2 = out;
   CMemReader reader(reinterpret_cast<const unsigned char*>("0123456789"), 10), copy = reader;
@@ -187,6 +187,23 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
        "abcABCDEFGHIJKLMNOPQRST|54"},
       {"assignment copies bytes, positions and capacity", [&] { target = q; }, S(target),
        "abcABCDEFGHIJKLMNOPQRST|54"},
+      {"a queue without a buffer assigned frees the target's",
+       [&] {
+         target = empty;
+         target = *&target;
+       },
+       S(target), "|0"},
+      {"a queue without a buffer takes a copy of the source's", [&] { fresh2 = q; }, S(fresh2),
+       "abcABCDEFGHIJKLMNOPQRST|54"},
+      {"between equal capacities the buffer is reused, positions copied",
+       [&] {
+         q.Read(b, 3);
+         fresh2 = q;
+         q.forward();
+       },
+       S(fresh2), "ABCDEFGHIJKLMNOPQRST|54"},
+      {"a larger writer keeps its capacity when assigned a smaller one", [&] { big = small; },
+       S(big), "abcdefghijklmnopq|41"},
       // CMemReader reader, at 4 of 10; its copy `copy` is at 0. An underrun copies nothing and
       // keeps the position, also when the logger cannot allocate and drops its line.
       {"an underrun copies nothing", [&] { EXPECT_THROW(reader.Read(got + 4, 7), Underrun); },
@@ -269,12 +286,64 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
   out.Close();
   EXPECT_EQ(ReadFile(ten), Bytes({'x', 'y', 'z'}));
   EXPECT_THROW(small.Write("x", kMost), std::length_error);  // `data` is not read
+  EXPECT_THROW(CMemWriter{kMost}, std::length_error);        // no room for the terminator
   // As `new` refuses an array size it cannot serve: capacity + count overflows, 3/2 of that is too
   // large, twice the first count is.
   for (size_t count : {kMost - 8, kMost / 3})
     EXPECT_THROW(q.Write("x", count), std::bad_array_new_length);
   EXPECT_THROW(PXIpcStreamBuf().Write("x", kMost / 2 + 1), std::bad_array_new_length);
   EXPECT_EQ(State(small) + State(q), "abcdefghijklmnopq|18abcABCDEFGHIJKLMNOPQRST|54");
+}
+
+// Copies made by assignment share what copy construction shares (a file
+// channel's handle and position) or copy it (a memory reader's position);
+// the target's own file is closed when it held the last share. Channels with
+// nothing behind them answer quietly.
+TEST(Channels, AssignmentSharesOrCopiesAndEmptyChannelsAnswerQuietly) {
+  TempDirectory dir;
+  const std::string one = dir.File("one"), two = dir.File("two"), three = dir.File("three");
+  CFileWriter(one.c_str(), Disposition::CreateNew, Share::ShareNone).Write("0123456789", 10);
+  CFileWriter(two.c_str(), Disposition::CreateNew, Share::ShareNone).Write("abcdefghij", 10);
+  CFileReader first(one.c_str(), Share::ShareRead), second(two.c_str(), Share::ShareRead);
+  const long open = OpenFiles();
+  second = first;
+  second = *&second;
+  EXPECT_EQ(OpenFiles(), open == 0 ? 0 : open - 1) << "the second file stayed open";
+  char got[4] = {};
+  first.Read(got, 2);
+  second.Read(got + 2, 1);
+  EXPECT_STREQ(got, "012");
+  EXPECT_TRUE(static_cast<bool>(second));
+
+  CFileWriter none;  // holds no file: invalid, and every call is harmless
+  EXPECT_TRUE(!none);
+  none.Write("x", 1);
+  EXPECT_EQ(none.Seek(5, ESeekStart::Begin) + none.GetCurrentPosition(), 0u);
+  none.Close();
+  CFileWriter writer(three.c_str(), Disposition::CreateNew, Share::ShareNone);
+  none = writer;
+  none.Write("xy", 2);
+  EXPECT_EQ(writer.GetCurrentPosition(), 2u);
+  writer.Close();
+  EXPECT_TRUE(!none) << "closing one copy closes the assigned one";
+  none.Open(three.c_str(), Disposition::OpenExisting, Share::ShareNone);
+  EXPECT_FALSE(!none);
+
+  const unsigned char digits[] = "0123456789";
+  CMemReader reader(digits, 10), other(digits + 8, 2);
+  reader.Read(got, 3);
+  other = reader;
+  other.Read(got, 2);
+  reader.Read(got + 2, 1);
+  EXPECT_STREQ(got, "343") << "the assigned reader reads on alone";
+
+  char text[] = "xyz";  // a read buffer over writable bytes reads them as they are
+  CMemStreamBuf buffer(text, 3);
+  buffer.GetReader()->Read(got, 3);
+  EXPECT_STREQ(got, "xyz");
+  EXPECT_EQ(buffer.GetWriter(), nullptr);
+  EXPECT_STREQ(buffer.str(), "");
+  EXPECT_EQ(buffer.out_waiting(), 0u);
 }
 
 }  // namespace

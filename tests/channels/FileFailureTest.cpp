@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -221,6 +222,18 @@ TEST(FileChannels, AWriteTheSystemRefusesReturnsQuietlyAndKeepsTheWriterOpen) {
   broken.Write("", 0);
   EXPECT_TRUE(broken.IsValid());
   EXPECT_FALSE(SignalPending(SIGPIPE));
+
+  // A SIGPIPE that was pending before the write is the caller's: it stays.
+  sigset_t pipe, old;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, &old);
+  pthread_kill(pthread_self(), SIGPIPE);
+  broken.Write("abc", 3);
+  EXPECT_TRUE(SignalPending(SIGPIPE));
+  const timespec now = {0, 0};
+  sigtimedwait(&pipe, nullptr, &now);
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 // Reading a process's own memory at address 0 is refused (EIO): Read throws,
@@ -235,6 +248,63 @@ TEST(FileChannels, AReadTheSystemRefusesThrowsAndKeepsTheReaderOpen) {
   EXPECT_EQ(byte, '.');
   EXPECT_TRUE(memory.IsValid());
   EXPECT_EQ(memory.GetCurrentPosition(), 0u);
+}
+
+// A pipe has no position: asking for it answers 4294967295 and keeps the
+// file open, a move from any origin is refused and closes it.
+TEST(FileChannels, APipeHasNoPosition) {
+  Fifo fifo;
+  const int keeper = ::open(fifo.path.c_str(), O_RDWR);  // both ends open: nothing blocks
+  ASSERT_NE(keeper, -1);
+  for (vx::ESeekStart origin :
+       {vx::ESeekStart::Begin, vx::ESeekStart::Current, vx::ESeekStart::End}) {
+    CFileReader in(fifo.path.c_str(), Share::ShareRead);
+    CFileWriter out(fifo.path.c_str(), Disposition::OpenExisting, Share::ShareNone);
+    ASSERT_TRUE(in && out);
+    EXPECT_EQ(in.GetCurrentPosition(), 4294967295u);
+    EXPECT_EQ(in.Seek(0, origin) + out.Seek(0, origin), 0u);
+    EXPECT_FALSE(in.IsValid() || out.IsValid()) << "origin " << static_cast<int>(origin);
+  }
+  ::close(keeper);
+}
+
+// Positions are 32-bit. A `long` offset that does not fit in 32 bits is a
+// move the platform cannot make; once a write has carried the position past
+// 4 GiB, it cannot be told (4294967295, the file stays open) and a move that
+// stays there fails. Both refusals close the file.
+TEST(FileChannels, PositionsBeyondThirtyTwoBitsAreRefused) {
+  const std::string path = testing::TempDir() + "vexlo-big-" + std::to_string(getpid());
+  CFileWriter out(path.c_str(), Disposition::CreateAlways, Share::ShareNone);
+  if (sizeof(long) > 4) {
+    CFileWriter copy = out;
+    EXPECT_EQ(copy.Seek(std::numeric_limits<long>::min(), vx::ESeekStart::End), 0u);
+    EXPECT_FALSE(out.IsValid());
+    out.Open(path.c_str(), Disposition::OpenExisting, Share::ShareNone);
+  }
+  out.Seek(0x7FFFFFFF, vx::ESeekStart::Begin);
+  EXPECT_EQ(out.Seek(0x7FFFFFFF, vx::ESeekStart::Current), 4294967294u);
+  out.Write("abc", 3);  // a sparse file of 4 GiB + 1 bytes
+  EXPECT_EQ(out.GetCurrentPosition(), 4294967295u);
+  EXPECT_TRUE(out.IsValid());
+  EXPECT_EQ(out.Seek(-1, vx::ESeekStart::End), 0u);
+  EXPECT_FALSE(out.IsValid());
+  unlink(path.c_str());
+}
+
+// There is no share mode to refuse an open here: under every share value a
+// reader and a writer open the same file at once. A null name opens nothing.
+TEST(FileChannels, EveryShareValueOpensAndANullNameDoesNot) {
+  const std::string path = testing::TempDir() + "vexlo-share-" + std::to_string(getpid());
+  std::vector<CFileReader> readers;
+  std::vector<CFileWriter> writers;
+  for (int share = 0; share <= 4; ++share) {
+    writers.emplace_back(path.c_str(), Disposition::OpenAlways, Share(share));
+    readers.emplace_back(path.c_str(), Share(share));
+    EXPECT_TRUE(writers.back() && readers.back()) << "share value " << share;
+  }
+  EXPECT_FALSE(CFileReader(nullptr, Share::ShareRead).IsValid());
+  EXPECT_FALSE(CFileWriter(nullptr, Disposition::CreateAlways, Share::ShareNone).IsValid());
+  unlink(path.c_str());
 }
 
 #endif

@@ -122,15 +122,64 @@ TEST(LengthLimit, RefusesLongerTargetsBeforeAllocatingAnything) {
 
 // A stream derived from one of the library's keeps its limit.
 TEST(LengthLimit, HoldsForDerivedStreams) {
-  struct Derived : CPortableInputStream {
+  struct DerivedText : CPortableInputStream {
     using CPortableInputStream::CPortableInputStream;
   };
-  const std::string bytes = Encoded(true, 3, 3);
+  struct DerivedBinary : CBinaryInputStream {
+    using CBinaryInputStream::CBinaryInputStream;
+  };
+  for (bool portable : {false, true}) {
+    const std::string bytes = Encoded(portable, 3, 3);
+    CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    DerivedText text(&reader);
+    DerivedBinary binary(&reader);
+    text.SetLengthLimit(2);
+    binary.SetLengthLimit(2);
+    VXString s;
+    EXPECT_THROW(portable ? text >> s : binary >> s, CStreamFormatException)
+        << (portable ? "portable" : "binary");
+  }
+}
+
+// The limit belongs to the library's streams: a stream of the caller's own,
+// here one that passes every get on to a limited stream, has none. Without a
+// limit, a length that no array can have is refused as `new` refuses it,
+// before anything is allocated.
+TEST(LengthLimit, IsTheStreamsOwnAndWithoutItNoImpossibleLengthAllocates) {
+  struct Forwarding : tvc::ITVCInStream {
+    explicit Forwarding(tvc::ITVCInStream& to) : in(to) {}
+    void GetBool(bool& v) override { in.GetBool(v); }
+    void GetChar(char& v) override { in.GetChar(v); }
+    void GetBYTE(unsigned char& v) override { in.GetBYTE(v); }
+    void GetInt(int& v) override { in.GetInt(v); }
+    void GetUint(unsigned int& v) override { in.GetUint(v); }
+    void GetShort(short& v) override { in.GetShort(v); }
+    void GetLong(long& v) override { in.GetLong(v); }
+    void GetDWORD(unsigned long& v) override { in.GetDWORD(v); }
+    void GetWORD(unsigned short& v) override { in.GetWORD(v); }
+    void GetDouble(double& v) override { in.GetDouble(v); }
+    void GetInt64(std::int64_t& v) override { in.GetInt64(v); }
+    void GetUint64(std::uint64_t& v) override { in.GetUint64(v); }
+    void GetSizet(size_t& v) override { in.GetSizet(v); }
+    void GetN(void* data, size_t count) override { in.GetN(data, count); }
+    tvc::ITVCInStream& in;
+  };
+  const std::string bytes = Encoded(false, 3, 3);
   CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  Derived in(&reader);
-  in.SetLengthLimit(2);
+  CBinaryInputStream limited(reader);
+  limited.SetLengthLimit(2);
+  Forwarding own(limited);
   VXString s;
-  EXPECT_THROW(in >> s, CStreamFormatException);
+  own >> s;
+  EXPECT_EQ(s, "qqq");
+
+  const std::string huge = Encoded(false, std::uint64_t{1} << 63, 0);
+  CMemReader hugeReader(reinterpret_cast<const unsigned char*>(huge.data()), huge.size());
+  CBinaryInputStream unlimited(hugeReader);
+  const long live = vxtest::LiveAllocations();
+  EXPECT_THROW(unlimited >> s, std::bad_array_new_length);
+  EXPECT_EQ(vxtest::LiveAllocations(), live);
+  EXPECT_EQ(s, "qqq");
 }
 
 // The limit starts unlimited, copies take it along, and GetN ignores it.

@@ -5,6 +5,7 @@
 #include "vexlo/strings/VXString.h"
 
 #include <gtest/gtest.h>
+#include <locale.h>
 
 #include <clocale>
 #include <functional>
@@ -136,7 +137,8 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesItsTextOrChangesNothing) {
   {#statement, [&]([[maybe_unused]] VXString& s) { statement; }, after, count}
   const Change changes[] = {
       EDIT(remove(h), "abc"), EDIT(remove(h, 2), "abcfg"), EDIT(remove(h, NPOS), "abc"),
-      EDIT(replace(h, 3, "XY"), "abcXYg"), EDIT(replace(h, 2, s), "abcabcdefgfg"),
+      EDIT(replace(h, 3, "XY"), "abcXYg"), EDIT(replace(h, 2, "XY"), "abcXYfg"),
+      EDIT(replace(h, 2, s), "abcabcdefgfg"),
       EDIT(replace(0, 1, "J\0!", 3), std::string("J\0!bcdefg", 9)), EDIT(append("XY"), "abcdefgXY"),
       EDIT(replace(0, 0, src, 99), "XYZabcdefg"), EDIT(insert(0, "ab"), "ababcdefg"),
       EDIT(insert(h, "XYZ", 2), "abcXYdefg"), EDIT(insert(h, s), "abcabcdefgdefg"),
@@ -265,6 +267,25 @@ TEST(VXStringEdit, PositionsAndCountsBeyondTheirRange) {
 #endif
 }
 
+// A length beyond PTRDIFF_MAX is refused as an allocation failure, before any
+// byte is read or written: the string and its sharer keep text and record.
+TEST(VXStringEdit, LengthsBeyondPtrdiffMaxFailAsAllocations) {
+  const size_t huge = static_cast<size_t>(PTRDIFF_MAX);
+  VXString s("abc");
+  const VXString sharer(s);
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"append('x', PTRDIFF_MAX)", [&] { s.append('x', huge); }},
+      {"prepend('x', SIZE_MAX)", [&] { s.prepend('x', SIZE_MAX); }},
+      {"append(text, PTRDIFF_MAX)", [&] { s.append("x", huge); }},
+      {"resize(SIZE_MAX)", [&] { s.resize(SIZE_MAX); }},
+  };
+  for (const auto& [name, change] : changes) {
+    EXPECT_THROW(change(), std::bad_alloc) << name;
+    EXPECT_EQ(Text(s), "abc") << name;
+    EXPECT_EQ(s.data(), sharer.data()) << name;
+  }
+}
+
 // The documented corners and choices of search, comparison and the byte hash
 // (on 'hello' and the bytes 61 00 62; from 256 bytes on, ignoring case takes
 // the folding table and the block scans), and of views: a view reads its
@@ -278,6 +299,9 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(hello.index('o', 99), NPOS); EXPECT_EQ(hello.first(nullptr), NPOS);
   EXPECT_EQ(hello.first("ol"), 2u); EXPECT_EQ(nul.first("x\0", 2), 1u);
   EXPECT_EQ(hello.index("", 5), NPOS); EXPECT_EQ(hello.index("", NPOS), NPOS);
+  EXPECT_EQ(hello.index("", 2), 2u); EXPECT_EQ(VXString().first("ab"), NPOS);
+  EXPECT_EQ(hello.first("l"), 2u); EXPECT_TRUE(hello.contains("ELL", kIgnore));
+  EXPECT_FALSE(hello.contains("ELL")); EXPECT_FALSE(hello.contains("lx", kIgnore));
   EXPECT_EQ(hello.index("LL", 0, kIgnore), 2u); EXPECT_EQ(hello.index(VXString("lox"), 2, 0), 3u);
   EXPECT_EQ(big.index("AB_", 0, kIgnore), 290u); EXPECT_EQ(nul.index("\0b", 2, 0), 1u);
   EXPECT_EQ(VXString("_").compareTo("a", kIgnore), 30); EXPECT_EQ(VXString().compareTo(nullptr), 0);
@@ -296,11 +320,15 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(*null.data(), 0);
   EXPECT_TRUE(null == VXString()) << "the null sub-string against an empty string";
   EXPECT_TRUE("" == null) << "the null sub-string against \"\"";
+  EXPECT_TRUE(static_cast<const char*>(nullptr) == null) << "null is taken as \"\"";
   EXPECT_TRUE(null == hello(3, 0)) << "the null sub-string against an empty view";
   const VXString fromNull(null), five(hello(0, 5));
   EXPECT_TRUE(fromNull.isNull());
   EXPECT_EQ(fromNull.capacity(), 8u) << "a string from the null sub-string";
   EXPECT_EQ(five.capacity(), 8u) << "a string from a 5-byte view";
+  VXString reset("x");
+  reset = VXString();
+  EXPECT_TRUE(reset.isNull() && reset.capacity() == 0) << "assigned a default string";
   hello = "HELLO";
   EXPECT_TRUE(ell == "ELL") << "the view reads the new bytes";
   EXPECT_TRUE(five == "hello") << "the string made from the view keeps its own";
@@ -345,5 +373,33 @@ TEST(VXStringRead, CaseFoldingFollowsALatinLocale) {
   EXPECT_EQ(longIndex, 290u);
   EXPECT_EQ(againstFF, -55 - (-1));  // the folded bytes as signed chars: 0xC9 against 0xFF
 }
+
+#if !defined(_WIN32)
+// A locale that one thread takes for itself (uselocale) folds for that thread
+// while it holds it, and the folding it brought is not kept for later: back
+// in the C locale, e acute and E acute differ again.
+TEST(VXStringRead, AThreadsOwnLocaleFoldsWhileItHoldsIt) {
+  // Taken from the global locale: newlocale leaks the search path that it
+  // builds from LOCPATH (LeakSanitizer reports glibc's block).
+  if (std::setlocale(LC_CTYPE, "en_US.ISO-8859-15") == nullptr) {
+    GTEST_SKIP() << "no Latin-9 locale here";
+  }
+  const locale_t latin = duplocale(LC_GLOBAL_LOCALE);
+  std::setlocale(LC_CTYPE, "C");
+  ASSERT_NE(latin, locale_t{});
+  const VXString longE((std::string(290, 'a') + "\xe9").c_str());
+  const std::string longUpper = std::string(290, 'A') + "\xc9";
+  const auto compare = [&] {
+    return std::to_string(VXString("\xe9").compareTo("\xc9", VXString::IgnoreCase)) + "," +
+           std::to_string(longE.compareTo(longUpper.c_str(), VXString::IgnoreCase));
+  };
+  const locale_t old = uselocale(latin);
+  const std::string inLatin = compare();
+  uselocale(old);
+  freelocale(latin);
+  EXPECT_EQ(inLatin, "0,0");
+  EXPECT_EQ(compare(), "32,32");
+}
+#endif
 
 }  // namespace

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "vexlo/tvc/LogErr.h"
-#include "vexlo/tvc/TVCBufferUnderrunException.h"
+#include "vexlo/vexlo.h"
 
 namespace {
 
@@ -40,6 +39,35 @@ TEST(LogErr, TranslatesTheWindowsSizePrefixesAndEndsEachMessageWithOneNewline) {
   EXPECT_EQ(logged([] { tvc::LogErr(""); }), "\n") << "the empty message";
   EXPECT_EQ(logged([] { tvc::LogErr("%600d", 7); }), std::string(599, ' ') + "7\n")
       << "longer than the first buffer";
+}
+
+// What the logger cannot format it drops whole: no format, a wide string that
+// the C locale cannot convert, a format that ends inside a conversion (the C
+// library refuses the last two). The next message is unaffected.
+TEST(LogErr, DropsAMessageItCannotFormat) {
+  testing::internal::CaptureStderr();
+  tvc::LogErr(nullptr);
+#if !defined(_WIN32)  // the Windows runtimes print a stand-in character instead
+  tvc::LogErr("before %ls after", L"\x100");
+  tvc::LogErr("50%");  // a conversion cut short by the end of the format
+#endif
+  tvc::LogErr("%s", "next");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "next\n");
+}
+
+// The streams keep nothing back: Flush, through the interface, writes nothing
+// and leaves the count as it was.
+TEST(ITVCOutStream, FlushWritesNothing) {
+  vx::CMemWriter binaryBytes, portableBytes;
+  vx::CBinaryOutputStream binary(&binaryBytes);
+  vx::CPortableOutputStream portable(&portableBytes);
+  for (tvc::ITVCOutStream* out : std::initializer_list<tvc::ITVCOutStream*>{&binary, &portable}) {
+    out->PutBYTE(7);
+    out->Flush();
+    EXPECT_EQ(out->Tell(), 1u);
+  }
+  EXPECT_EQ(binaryBytes.GetSize(), 1u);
+  EXPECT_EQ(portableBytes.GetSize(), 2u);
 }
 
 }  // namespace

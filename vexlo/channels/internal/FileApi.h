@@ -52,14 +52,14 @@
 ///     error. Writing to a pipe whose reader has gone fails (EPIPE) as on
 ///     Windows, without the SIGPIPE that would end the process.
 ///   - `SetFilePointer(h, distance, high, method)`: `method` is `FILE_BEGIN`,
-///     `FILE_CURRENT` or `FILE_END`, anything else fails. Without `high` the
+///     `FILE_CURRENT` or `FILE_END`, anything else fails. The channels'
+///     positions are 32-bit, so `high` is always null and is not read: the
 ///     distance is a signed 32-bit value and the resulting position must lie
 ///     in 0 to 4294967295; a position below 0 or beyond 32 bits fails,
 ///     returns `INVALID_SET_FILE_POINTER` (4294967295) and moves nothing.
-///     With `high` the distance is the 64-bit (high, low) pair, the new
-///     position's high part is stored back, and only a negative result fails.
 ///     A pipe has no position: every call fails.
-///   - `CloseHandle(h)` closes the descriptor; it fails on an invalid one.
+///   - `CloseHandle(h)` closes the descriptor; it fails on an invalid one
+///     (descriptor -1, which close(2) refuses).
 ///   Every failure also sets errno; there is no GetLastError.
 
 #include <cstdint>
