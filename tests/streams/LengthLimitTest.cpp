@@ -32,8 +32,21 @@ std::string Encoded(bool portable, std::uint64_t length, size_t present) {
   return std::string(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
 }
 
-// Reads one target from `in`, with every allocation failing when `refused`
-// (the read must fail before it allocates); answers the target's size.
+// Reads into `target` with every allocation failing when `refused` (the read must fail before
+// it allocates); a failed read leaves the target as it was. Answers its size.
+template <class T, class Size>
+std::string ReadInto(tvc::ITVCInStream& in, bool refused, T target, Size size) {
+  const T kept = target;
+  try {
+    const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
+    in >> target;
+  } catch (...) {
+    EXPECT_EQ(target, kept) << "a refused read changed its target";
+    throw;
+  }
+  return std::to_string(size(target));
+}
+
 using Read = std::function<std::string(tvc::ITVCInStream&, bool refused)>;
 struct Target {
   const char* name;
@@ -44,40 +57,18 @@ struct Target {
 const Target kTargets[] = {
     {"VXString", 1,
      [](tvc::ITVCInStream& in, bool refused) {
-       VXString s("kept");
-       try {
-         const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
-         in >> s;
-       } catch (...) {
-         EXPECT_EQ(s, "kept");
-         throw;
-       }
-       return std::to_string(s.length());
+       return ReadInto(in, refused, VXString("kept"), [](const VXString& s) { return s.length(); });
      }},
     {"VXString*", 1,
      [](tvc::ITVCInStream& in, bool refused) {
-       VXString kept("kept"), *p = &kept;
-       try {
-         const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
-         in >> p;
-       } catch (...) {
-         EXPECT_EQ(p, &kept);
-         throw;
-       }
-       const std::unique_ptr<VXString> made(p);
-       return std::to_string(made->length());
+       VXString kept("kept");
+       return ReadInto(in, refused, &kept,
+                       [](VXString* made) { return std::unique_ptr<VXString>(made)->length(); });
      }},
     {"CBitVector", 8,
      [](tvc::ITVCInStream& in, bool refused) {
-       CBitVector v(3, true);
-       try {
-         const vxtest::ScopedAllocationFailure nothingAllocated(refused ? 1 : 0);
-         in >> v;
-       } catch (...) {
-         EXPECT_EQ(v, CBitVector(3, true));
-         throw;
-       }
-       return std::to_string(v.Size());
+       return ReadInto(in, refused, CBitVector(3, true),
+                       [](const CBitVector& v) { return v.Size(); });
      }},
 };
 

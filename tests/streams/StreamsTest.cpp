@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 
 #include "support/AllocationFailure.h"
 #include "vexlo/vexlo.h"
@@ -24,7 +25,10 @@ struct Channel : tvc::ITVCBinaryWriter, tvc::ITVCBinaryReader {
   }
   void Read(void* p, size_t n) override {
     if (++count == failOn) throw std::range_error("channel fault");
-    if (n > text.size() - pos) std::memset(p, 0xEE, n), throw tvc::TVCBufferUnderrunException();
+    if (n > text.size() - pos) {
+      std::memset(p, 0xEE, n);
+      throw tvc::TVCBufferUnderrunException();
+    }
     pos += text.copy(static_cast<char*>(p), n, pos);
   }
   std::string text;
@@ -56,7 +60,8 @@ std::string Hex(const std::string& raw) {
 }
 template <class F>
 std::string WhatOf(F f) try {  // the what() of the exception that f throws
-  return f(), "nothing thrown";
+  f();
+  return "nothing thrown";
 } catch (const std::exception& e) {
   return e.what();
 }
@@ -71,11 +76,24 @@ const size_t kBlocks[] = {0, 55, 2048, 2049, 4097};  // each side of a scratch l
 void PutAll(Out& o) {
   const std::string blocks = Sample(4097);
   CBitVector bits(10);
-  bits.Set(0), bits.Set(2), bits.Set(9), o.PutBool(true), o.PutBool(false), o.PutChar('A');
-  o.PutBYTE(0xA5), o.PutShort(-2), o.PutWORD(0x1234), o.PutInt(1000), o.PutUint(3000000000u);
-  o.PutLong(-100), o.PutDWORD(0x87654321), o.PutDouble(-2.5), o.PutDouble(-0.0), o.PutInt64(-2);
-  o.PutUint64(0x0102030405060708), o.PutSizet(300);
-  o << VXString("a\0b", 3) << "abc" << VXString(), PutLPCSTR(o, "abcdef", 2);
+  for (size_t i : {0, 2, 9}) bits.Set(i);
+  o.PutBool(true);
+  o.PutBool(false);
+  o.PutChar('A');
+  o.PutBYTE(0xA5);
+  o.PutShort(-2);
+  o.PutWORD(0x1234);
+  o.PutInt(1000);
+  o.PutUint(3000000000u);
+  o.PutLong(-100);
+  o.PutDWORD(0x87654321);
+  o.PutDouble(-2.5);
+  o.PutDouble(-0.0);
+  o.PutInt64(-2);
+  o.PutUint64(0x0102030405060708);
+  o.PutSizet(300);
+  o << VXString("a\0b", 3) << "abc" << VXString();
+  PutLPCSTR(o, "abcdef", 2);
   o << VXString(blocks.data(), 4096) << VXString(blocks.data(), 4097) << bits << CBitVector();
   for (size_t k : kBlocks) o.PutN(k ? blocks.data() : nullptr, k);
 }
@@ -127,16 +145,29 @@ void GetAll(int f, tvc::ITVCBinaryReader* reader) {
   const auto string = [](In& i, VXString& t) { i >> t; };
   const auto pointer = [](In& i, VXString*& t) { i >> t; };
   const auto bits = [](In& i, CBitVector& t) { i >> t; };
-  Check(in, &In::GetBool, true), Check(in, &In::GetBool, false), Check(in, &In::GetChar, 'A');
-  Check(in, &In::GetBYTE, 0xA5), Check(in, &In::GetShort, -2), Check(in, &In::GetWORD, 0x1234);
-  Check(in, &In::GetInt, 1000), Check(in, &In::GetUint, 3000000000u);
-  Check(in, &In::GetLong, -100), Check(in, &In::GetDWORD, 0x87654321);  // sign-, zero-extended
-  Check(in, &In::GetDouble, -2.5), Check(in, &In::GetDouble, -0.0), Check(in, &In::GetInt64, -2);
-  Check(in, &In::GetUint64, 0x0102030405060708), Check(in, &In::GetSizet, 300);
-  Check(in, kKept, "a\0b"_b, string), Check(in, &kKept, "abc", pointer);
-  Check(in, &kKept, "", pointer), Check(in, kKept, "ab", string);
-  Check(in, kKept, Sample(4096), string), Check(in, &kKept, Sample(4097), pointer);
-  Check(in, CBitVector(3, true), "1010000001", bits), Check(in, CBitVector(3, true), "", bits);
+  Check(in, &In::GetBool, true);
+  Check(in, &In::GetBool, false);
+  Check(in, &In::GetChar, 'A');
+  Check(in, &In::GetBYTE, 0xA5);
+  Check(in, &In::GetShort, -2);
+  Check(in, &In::GetWORD, 0x1234);
+  Check(in, &In::GetInt, 1000);
+  Check(in, &In::GetUint, 3000000000u);
+  Check(in, &In::GetLong, -100);         // sign-extended
+  Check(in, &In::GetDWORD, 0x87654321);  // zero-extended
+  Check(in, &In::GetDouble, -2.5);
+  Check(in, &In::GetDouble, -0.0);
+  Check(in, &In::GetInt64, -2);
+  Check(in, &In::GetUint64, 0x0102030405060708);
+  Check(in, &In::GetSizet, 300);
+  Check(in, kKept, "a\0b"_b, string);
+  Check(in, &kKept, "abc", pointer);
+  Check(in, &kKept, "", pointer);
+  Check(in, kKept, "ab", string);
+  Check(in, kKept, Sample(4096), string);
+  Check(in, &kKept, Sample(4097), pointer);
+  Check(in, CBitVector(3, true), "1010000001", bits);
+  Check(in, CBitVector(3, true), "", bits);
   const auto block = [](In& i, std::string& t) { i.GetN(&t[0], t.size()); };
   for (size_t k : kBlocks) Check(in, std::string(k, '-'), Sample(k), block);
 }
@@ -158,15 +189,22 @@ std::shared_ptr<Out> OutFor(int f, tvc::ITVCBinaryWriter* w) {
 // both are read back.
 TEST(Streams, EveryPutAndGetAtEveryFailurePoint) {
   for (int f : {0, 1}) {
+    SCOPED_TRACE(f ? "portable format" : "binary format");
     const auto wire = Wire(f);
+    const auto writesBefore = [&wire](size_t k) {  // the first k - 1 Writes, joined
+      return std::accumulate(wire.begin(), wire.begin() + (k - 1), std::string());
+    };
     Channel ch;
     const auto out = OutFor(f, &ch);
     PutAll(*out);
+    EXPECT_EQ(ch.text, writesBefore(wire.size() + 1)) << "every Write as in the table";
     EXPECT_EQ(out->Tell(), ch.text.size() / (1 + f));
     GetAll(f, &ch);
-    EXPECT_TRUE(ch.pos == ch.text.size() && ch.count == 2 * wire.size());
-    std::string done;  // the Writes before the k-th
-    for (size_t k = 1; k <= wire.size(); done += wire[k - 1], ++k) {
+    EXPECT_EQ(ch.pos, ch.text.size()) << "the gets read every byte";
+    EXPECT_EQ(ch.count, 2 * wire.size()) << "one Read per Write";
+    for (size_t k = 1; k <= wire.size(); ++k) {
+      SCOPED_TRACE("the call that fails or runs short: " + std::to_string(k));
+      const std::string done = writesBefore(k);
       Channel writer({}, k), reader(ch.text, k), shorter(done + wire[k - 1]);
       const auto failing = OutFor(f, &writer);
       EXPECT_THROW(PutAll(*failing), std::range_error);
@@ -178,7 +216,6 @@ TEST(Streams, EveryPutAndGetAtEveryFailurePoint) {
       shorter.text.pop_back();
       EXPECT_THROW(GetAll(f, &shorter), tvc::TVCBufferUnderrunException);
     }
-    EXPECT_EQ(ch.text, done) << "every Write as in the table";
     for (size_t at = 0; f == 1 && at < ch.text.size(); at += (at < 500 ? 1 : 97)) {
       Channel bad(ch.text);
       bad.text[at] = "/:@G`ag\0\x80\xFF"[at % 10];  // just off the digits' ranges, and beyond
@@ -188,9 +225,11 @@ TEST(Streams, EveryPutAndGetAtEveryFailurePoint) {
     vxtest::ForEachAllocationFailure([&] {
       CMemWriter mem;
       PXIpcStreamBuf ipc;
-      PutAll(*OutFor(f, &mem)), PutAll(*OutFor(f, &ipc));
+      PutAll(*OutFor(f, &mem));
+      PutAll(*OutFor(f, &ipc));
       CMemReader back(mem.GetData(), mem.GetSize());
-      GetAll(f, &ipc), GetAll(f, &back);
+      GetAll(f, &ipc);
+      GetAll(f, &back);
     });
   }
 }
@@ -208,7 +247,8 @@ TEST(Streams, RefusesWhatNoValueCanBe) {
   EXPECT_THROW(out.PutN(&ch, SIZE_MAX / 2 + 1), std::bad_array_new_length);
   EXPECT_EQ(out.Tell(), SIZE_MAX / 2 + 1);
   EXPECT_THROW(out.PutN(&ch, SIZE_MAX / 2), std::bad_alloc);
-  EXPECT_TRUE(out.Tell() == SIZE_MAX && ch.count == 0);
+  EXPECT_EQ(out.Tell(), SIZE_MAX);
+  EXPECT_EQ(ch.count, 0u) << "nothing written";
   const std::string notBool = "CBinaryInputStream: byte 0x02 is not a bool (00 or 01)";
   EXPECT_EQ(WhatOf([&] { Check(binary, &In::GetBool, true); }), notBool);
   Check(binary, &In::GetBool, true);
@@ -229,9 +269,13 @@ TEST(CBitVector, CopiesAndResizesWholeOrNotAtAll) {
   c.Reset(1);
   vxtest::ForEachAllocationFailure([&] { v = c; }, [&] { EXPECT_EQ(Shown(v), "1111"); });
   vxtest::ForEachAllocationFailure([&] { v.Resize(12, 1); }, [&] { EXPECT_EQ(Shown(v), "1011"); });
-  EXPECT_TRUE(Shown(v) == "101111111111" && v.Count() == 11 && Shown(c) == "1011");
-  v.Resize(3), v.Set(1);
-  EXPECT_TRUE(v == CBitVector(3, true) && v != CBitVector(4, true));
+  EXPECT_EQ(Shown(v), "101111111111");
+  EXPECT_EQ(v.Count(), 11u);
+  EXPECT_EQ(Shown(c), "1011") << "the source of the assignment";
+  v.Resize(3);
+  v.Set(1);
+  EXPECT_EQ(v, CBitVector(3, true)) << "no bit left set past the size";
+  EXPECT_NE(v, CBitVector(4, true));
   EXPECT_LE(vxtest::ForEachAllocationFailure([] { CBitVector(1000, true); }), 1);
 }
 
@@ -249,13 +293,20 @@ TEST(Streams, LongsPutFourBytesAndCopiesCountAlone) {
             "02000000"_b);
   CBinaryOutputStream binaryCopy(binary);
   CPortableOutputStream portableCopy(portable);
-  binaryCopy.PutBYTE(0xAB), portableCopy.PutBYTE(0xCD);
+  binaryCopy.PutBYTE(0xAB);
+  portableCopy.PutBYTE(0xCD);
   EXPECT_EQ(ch.text,
             "\x02\0\0\0"
             "02000000\xAB"
             "CD"_b);
-  EXPECT_TRUE(binary.Tell() == 4 && binaryCopy.Tell() == 5 && portable.Tell() == 4 &&
-              portableCopy.Tell() == 5 && !binary.IsMeasure() && !portable.IsMeasure());
-  binary = binaryCopy, portable = portableCopy;
-  EXPECT_TRUE(binary.Tell() == 5 && portable.Tell() == 5);
+  EXPECT_EQ(binary.Tell(), 4u);
+  EXPECT_EQ(binaryCopy.Tell(), 5u);
+  EXPECT_EQ(portable.Tell(), 4u);
+  EXPECT_EQ(portableCopy.Tell(), 5u);
+  EXPECT_FALSE(binary.IsMeasure());
+  EXPECT_FALSE(portable.IsMeasure());
+  binary = binaryCopy;
+  portable = portableCopy;
+  EXPECT_EQ(binary.Tell(), 5u) << "assignment takes the count";
+  EXPECT_EQ(portable.Tell(), 5u) << "assignment takes the count";
 }

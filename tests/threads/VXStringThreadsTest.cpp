@@ -48,14 +48,17 @@ TEST(VXStringThreads, StringsSharedAcrossThreadsKeepTheirOwnText) {
           default: { std::lock_guard<std::mutex> lock(mutex); mine = handed; } break;
         }
         // clang-format on
-        EXPECT_TRUE(mine.first.view() == mine.second && copy.data() == sources[k].data());
+        ASSERT_EQ(mine.first.view(), mine.second) << "thread " << t << ", step " << i;
+        ASSERT_EQ(copy.data(), sources[k].data()) << "a copy of source " << k << " shares it";
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
   handed.first = VXString();
-  for (size_t k = 0; k < sources.size(); ++k)
-    EXPECT_TRUE(sources[k].view() == texts[k] && Access::Count(sources[k]) == 1) << texts[k];
+  for (size_t k = 0; k < sources.size(); ++k) {
+    EXPECT_EQ(sources[k].view(), texts[k]) << "source " << k;
+    EXPECT_EQ(Access::Count(sources[k]), 1) << "source " << k << " is held alone again";
+  }
 }
 
 }  // namespace

@@ -24,14 +24,21 @@ TEST(TVCException, WhatIsTheFixedTextOfTheClassThrown) {
 // stay aligned; each message is one line, one longer than the logger's first
 // buffer too.
 TEST(LogErr, TranslatesTheWindowsSizePrefixesAndEndsEachMessageWithOneNewline) {
-  testing::internal::CaptureStderr();
-  tvc::LogErr("%Iu|%Id|%IX|%5Iu|%I64d|%I64u|%I32d|%%Iu|%d", (size_t{1} << 40) + 7,
-              std::ptrdiff_t{-5}, size_t{255}, size_t{12}, -(std::int64_t{1} << 40), UINT64_MAX,
-              std::int32_t{-7}, 42);
-  tvc::LogErr("ended\n"), tvc::LogErr(""), tvc::LogErr("%600d", 7);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "1099511627783|-5|FF|   12|-1099511627776|18446744073709551615|-7|%Iu|42\nended\n\n" +
-                std::string(599, ' ') + "7\n");
+  const auto logged = [](const auto& log) {  // what one call of the logger wrote
+    testing::internal::CaptureStderr();
+    log();
+    return testing::internal::GetCapturedStderr();
+  };
+  const std::string prefixed = logged([] {
+    tvc::LogErr("%Iu|%Id|%IX|%5Iu|%I64d|%I64u|%I32d|%%Iu|%d", (size_t{1} << 40) + 7,
+                std::ptrdiff_t{-5}, size_t{255}, size_t{12}, -(std::int64_t{1} << 40), UINT64_MAX,
+                std::int32_t{-7}, 42);
+  });
+  EXPECT_EQ(prefixed, "1099511627783|-5|FF|   12|-1099511627776|18446744073709551615|-7|%Iu|42\n");
+  EXPECT_EQ(logged([] { tvc::LogErr("ended\n"); }), "ended\n") << "a message's own newline";
+  EXPECT_EQ(logged([] { tvc::LogErr(""); }), "\n") << "the empty message";
+  EXPECT_EQ(logged([] { tvc::LogErr("%600d", 7); }), std::string(599, ' ') + "7\n")
+      << "longer than the first buffer";
 }
 
 // What the logger cannot format it drops whole: no format, a wide string that

@@ -25,7 +25,7 @@ using Share = vx::EFileShareCharacteristics;
 // another opener, which itself shares everything, do now.
 template <class Channel>
 DWORD GrantedBy(const Channel& holder, const std::string& path) {
-  EXPECT_TRUE(holder.IsValid());
+  EXPECT_TRUE(holder.IsValid()) << "the holder opened " << path;
   const std::pair<DWORD, DWORD> probes[] = {{GENERIC_READ, FILE_SHARE_READ},
                                             {GENERIC_WRITE, FILE_SHARE_WRITE},
                                             {DELETE, FILE_SHARE_DELETE}};
@@ -58,13 +58,15 @@ TEST(FileShareMode, EachValueGrantsTheModeOfItsRowToOtherOpeners) {
   const std::pair<int, DWORD> rows[] = {
       {0, FILE_SHARE_DELETE}, {1, FILE_SHARE_WRITE}, {2, FILE_SHARE_READ}, {3, 0}, {7, 0}, {-1, 0}};
   for (const auto& [value, mode] : rows) {
-    EXPECT_EQ(GrantedBy(CFileReader(path.c_str(), Share(value)), path), mode) << value;
+    EXPECT_EQ(GrantedBy(CFileReader(path.c_str(), Share(value)), path), mode)
+        << "a reader opened with share value " << value;
     const CFileWriter writer(path.c_str(), vx::EFileCreationDisposition::OpenExisting,
                              Share(value));
-    EXPECT_EQ(GrantedBy(writer, path), mode) << value;
+    EXPECT_EQ(GrantedBy(writer, path), mode) << "a writer opened with share value " << value;
     // The writer holds write access: a reader that lets others only read is refused beside it
     // (in row 2 for that reason alone).
-    EXPECT_FALSE(CFileReader(path.c_str(), Share::ShareRead).IsValid()) << value;
+    EXPECT_FALSE(CFileReader(path.c_str(), Share::ShareRead).IsValid())
+        << "a reader beside the writer with share value " << value;
   }
   std::filesystem::remove(path);
 }
