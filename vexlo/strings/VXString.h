@@ -334,8 +334,9 @@ class VX_API VXString {
     VXStringRep* const rep = rep_;
     const size_t len = rep->length;
     if (len + 1 < rep->capacity && IntAtomicGet(rep->refCount) <= 1) {
-      rep->buffer[len] = c;
-      rep->buffer[len + 1] = '\0';
+      char* const buffer = rep->buffer;
+      buffer[len] = c;
+      buffer[len + 1] = '\0';
       rep->length = len + 1;
       rep->refCount.store(1, std::memory_order_relaxed);
       return *this;
