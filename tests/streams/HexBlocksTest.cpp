@@ -167,16 +167,20 @@ TEST(HexBlocks, ValuesMatchTheByteLoopWithEveryByteAtEveryPlace) {
         for (const std::string* t : texts) {
           CMemReader reader(reinterpret_cast<const unsigned char*>(t->data()), t->size());
           CPortableInputStream in(&reader);
-          std::uint64_t read = 0;
+          unsigned char v1 = 0;
+          unsigned short v2 = 0;
+          unsigned v4 = 0;
+          std::uint64_t v8 = 0;
           bool refused = false;
           try {
-            if (width == 1) { unsigned char v = 0; in.GetBYTE(v); read = v; }
-            if (width == 2) { unsigned short v = 0; in.GetWORD(v); read = v; }
-            if (width == 4) { unsigned v = 0; in.GetUint(v); read = v; }
-            if (width == 8) in.GetUint64(read);
+            if (width == 1) in.GetBYTE(v1);
+            if (width == 2) in.GetWORD(v2);
+            if (width == 4) in.GetUint(v4);
+            if (width == 8) in.GetUint64(v8);
           } catch (const CStreamFormatException&) {
             refused = true;
           }
+          const std::uint64_t read = width == 1 ? v1 : width == 2 ? v2 : width == 4 ? v4 : v8;
           if (t == &good ? refused || read != value : !refused) {
             budget.Fail(Case(t == &good ? "Get" : "Get, bad", width, place, 2 * place + b % 2));
           }

@@ -90,7 +90,8 @@ struct HexFormat {
   }
 
   // Out of line: the values above need none of its scratch area.
-  __attribute__((noinline)) static void WriteBlock(tvc::ITVCBinaryWriter* writer, const unsigned char* bytes, size_t n) {
+  __attribute__((noinline)) static void WriteBlock(tvc::ITVCBinaryWriter* writer,
+                                                   const unsigned char* bytes, size_t n) {
     if (n > MaxHexBlockSize) throw std::bad_array_new_length();
     const size_t length = 2 * n;
     CScratchArea<unsigned char> scratch(length);
