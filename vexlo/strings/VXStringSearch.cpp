@@ -20,8 +20,8 @@ size_t Measure(const char* s) noexcept { return s != nullptr ? std::strlen(s) : 
 
 size_t FindByte(const char* text, size_t len, char c, size_t start) noexcept {
   if (start >= len) return NPOS;
-  const void* const hit = std::memchr(text + start, c, len - start);
-  return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - text) : NPOS;
+  const size_t k = detail::FindByte(text + start, len - start, c);
+  return k != detail::kNoPosition ? start + k : NPOS;
 }
 
 int AsciiUpperValue(char c) noexcept { return static_cast<signed char>(AsciiUpperByte(c)); }
@@ -151,10 +151,11 @@ int Compare(const char* text, size_t len, const char* other, size_t n,
 
 // --- Search -----------------------------------------------------------------
 
-size_t VXString::first(char c) const noexcept { return FindByte(data(), length(), c, 0); }
+// The record's buffer as it stands: null only with length 0, never read.
+size_t VXString::first(char c) const noexcept { return FindByte(rep_->buffer, rep_->length, c, 0); }
 
 size_t VXString::index(char c, size_t start) const noexcept {
-  return FindByte(data(), length(), c, start);
+  return FindByte(rep_->buffer, rep_->length, c, start);
 }
 
 size_t VXString::last(char c) const noexcept {
