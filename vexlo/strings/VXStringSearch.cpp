@@ -129,8 +129,8 @@ __attribute__((noinline)) int CompareFolded(const char* text, size_t len, const 
 // and that as the last step, so that it needs no stack frame. Case-blind,
 // in a locale known to fold as ASCII, the folded comparison alone gives the
 // answer: texts that differ in case take one pass, not an exact one first.
-int Compare(const char* text, size_t len, const char* other, size_t n,
-            VXString::ECaseComp mode) noexcept {
+__attribute__((always_inline)) inline int Compare(const char* text, size_t len, const char* other,
+                                                  size_t n, VXString::ECaseComp mode) noexcept {
   assert(other != nullptr || n == 0);
   const size_t common = std::min(len, n);
   if (common - 16 > 16) return CompareAny(text, len, other, n, mode);
