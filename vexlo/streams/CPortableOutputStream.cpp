@@ -74,8 +74,8 @@ void EncodeValue(const unsigned char* in, size_t n, unsigned char* out) {
 
 // Counting comes first, so every failure (a block whose text size_t cannot
 // express, the scratch allocation, the writer) leaves the value counted.
-// Values, up to 8 bytes, are encoded on the stack.
-// The size check must precede the doubling below, which would wrap.
+// The size check must precede the doubling below, which would wrap. Values,
+// up to 8 bytes, are encoded on the stack, still with one Write.
 struct HexFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
