@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -133,6 +134,56 @@ TEST(HexBlocks, GetNReportsTheFirstBadCharacterWhereverItLies) {
         if (what.find(place) == std::string::npos ||
             std::count(destination.begin(), destination.end(), 0x5A) != static_cast<long>(n)) {
           budget.Fail(Case("GetN", n, 0, at) + ": " + what);
+        }
+      }
+    }
+  }
+}
+
+// Values of 1 to 8 bytes take their own path both ways: every byte value at
+// every place of the value, written as PutN writes it and read back by the
+// fixed-width gets; a character that is no digit at each place is refused.
+TEST(HexBlocks, ValuesMatchTheByteLoopWithEveryByteAtEveryPlace) {
+  FailureBudget budget;
+  for (size_t width : {1, 2, 4, 8}) {
+    for (size_t place = 0; place < width; ++place) {
+      for (int b = 0; b < 256 && !budget.Spent(); ++b) {
+        unsigned char bytes[8];
+        for (size_t i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(0x3C + 41 * i + b);
+        bytes[place] = static_cast<unsigned char>(b);
+        std::uint64_t value = 0;
+        for (size_t i = width; i-- > 0;) value = value << 8 | bytes[i];
+        CMemWriter writer;
+        CPortableOutputStream out(&writer);
+        if (width == 1) out.PutBYTE(static_cast<unsigned char>(value));
+        if (width == 2) out.PutWORD(static_cast<unsigned short>(value));
+        if (width == 4) out.PutUint(static_cast<unsigned>(value));
+        if (width == 8) out.PutUint64(value);
+        std::string text(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
+        if (text != ReferenceEncode(bytes, width)) budget.Fail(Case("Put", width, place));
+        text[2 * place + b % 2] = kNotDigits[b % (sizeof kNotDigits - 1)];
+        const std::string good = ReferenceEncode(bytes, width);
+        const std::string* const texts[] = {&good, &text};
+        for (const std::string* t : texts) {
+          CMemReader reader(reinterpret_cast<const unsigned char*>(t->data()), t->size());
+          CPortableInputStream in(&reader);
+          unsigned char v1 = 0;
+          unsigned short v2 = 0;
+          unsigned v4 = 0;
+          std::uint64_t v8 = 0;
+          bool refused = false;
+          try {
+            if (width == 1) in.GetBYTE(v1);
+            if (width == 2) in.GetWORD(v2);
+            if (width == 4) in.GetUint(v4);
+            if (width == 8) in.GetUint64(v8);
+          } catch (const CStreamFormatException&) {
+            refused = true;
+          }
+          const std::uint64_t read = width == 1 ? v1 : width == 2 ? v2 : width == 4 ? v4 : v8;
+          if (t == &good ? refused || read != value : !refused) {
+            budget.Fail(Case(t == &good ? "Get" : "Get, bad", width, place, 2 * place + b % 2));
+          }
         }
       }
     }

@@ -127,4 +127,28 @@ TEST(ByteScan, BytePairSearchesAgreeWithTheByteLoop) {
   }
 }
 
+// One byte, planted at a chosen position and perhaps again after it, or
+// nowhere, in texts of the other bytes; with the block edges at 16 and 32.
+TEST(ByteScan, ByteSearchAgreesWithTheByteLoop) {
+  std::mt19937 random(13);
+  for (size_t n : Lengths()) {
+    for (size_t offset = 0; offset < 3; ++offset) {
+      const char needle = static_cast<char>(kAlphabet[random() % sizeof kAlphabet]);
+      std::string text(offset, needle);
+      for (size_t i = 0; i < n; ++i) {
+        const auto c = static_cast<char>(kAlphabet[random() % sizeof kAlphabet]);
+        text += c != needle ? c : '-';
+      }
+      const size_t at = random() % (n + 1);  // n: nowhere
+      if (at < n) text[offset + at] = needle;
+      if (at + 1 < n) text[offset + at + 1 + random() % (n - at - 1)] = needle;
+      const char* const p = text.data() + offset;
+      size_t want = 0;
+      while (want < n && p[want] != needle) ++want;
+      ASSERT_EQ(vx::detail::FindByte(p, n, needle), want < n ? want : kNoPosition)
+          << "length " << n << ", offset " << offset << ", planted at " << at;
+    }
+  }
+}
+
 }  // namespace

@@ -66,9 +66,17 @@ CMemWriter::~CMemWriter() { delete[] buffer_; }
 
 // The growth is worked out first and made with a single allocation, so that
 // a failure leaves the writer untouched. Two steps decide the capacity: the
-// content (size + count bytes) must fit, then the terminator behind it.
+// content (size + count bytes) must fit, then the terminator behind it. The
+// common case comes first: both fit as the buffer stands (then the size
+// cannot be too large either).
 void CMemWriter::Write(const void* data, size_t count) {
   if (count == 0) return;
+  if (count < capacity_ - size_) {
+    detail::CopyValue(buffer_ + size_, data, count);
+    size_ += count;
+    buffer_[size_] = 0;
+    return;
+  }
   if (count >= kLargestBuffer - size_) ThrowTooLarge();
   const size_t filled = size_ + count;
   size_t capacity = capacity_;

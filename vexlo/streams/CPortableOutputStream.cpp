@@ -1,7 +1,9 @@
 #include "vexlo/streams/CPortableOutputStream.h"
 
+#include <cstdint>
 #include <cstring>
 
+#include "vexlo/streams/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
 #include "vexlo/streams/internal/OutputStreamBody.h"
@@ -46,13 +48,50 @@ void EncodeHex(const unsigned char* in, size_t n, unsigned char* out) {
   for (; i < n; ++i, out += 2) std::memcpy(out, kHexPairs.pair[in[i]], 2);
 }
 
+// Four bytes, the first in the lowest byte of `bytes`, as their eight
+// characters, the first in the lowest byte of the answer. Each byte goes to
+// a 16-bit lane of its own, its nibbles to the lane's two bytes (the high
+// one first), and each nibble n to '0' + n, plus 7 from 10 on, where n + 6
+// carries into bit 4.
+std::uint64_t EncodeFourBytes(std::uint32_t bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kLowNibbles = 0x000F000F000F000Fu;
+  std::uint64_t lanes = (bytes | (std::uint64_t{bytes} << 16)) & 0x0000FFFF0000FFFFu;
+  lanes = (lanes | (lanes << 8)) & 0x00FF00FF00FF00FFu;
+  const std::uint64_t nibbles = ((lanes >> 4) & kLowNibbles) | ((lanes & kLowNibbles) << 8);
+  const std::uint64_t fromTen = ((nibbles + kOnes * 6) >> 4) & kOnes;
+  return nibbles + kOnes * '0' + fromTen * 7;
+}
+
+// A value of up to 8 bytes: its text on the stack, eight characters per
+// step, the rest (up to three bytes) by the table.
+void EncodeValue(const unsigned char* in, size_t n, unsigned char* out) {
+  for (int half = 0; half < 2 && n >= 4; ++half, in += 4, out += 8, n -= 4) {
+    detail::StoreLittleEndian(EncodeFourBytes(detail::LoadLittleEndian<std::uint32_t>(in)), out);
+  }
+  for (size_t i = 0; i < n && i < 3; ++i) std::memcpy(out + 2 * i, kHexPairs.pair[in[i]], 2);
+}
+
 // Counting comes first, so every failure (a block whose text size_t cannot
 // express, the scratch allocation, the writer) leaves the value counted.
-// The size check must precede the doubling below, which would wrap.
+// The size check must precede the doubling below, which would wrap. Values,
+// up to 8 bytes, are encoded on the stack, still with one Write.
 struct HexFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
     byteCount += n;
+    if (n <= 8) {
+      unsigned char text[16];
+      EncodeValue(bytes, n, text);
+      writer->Write(text, 2 * n);
+      return;
+    }
+    WriteBlock(writer, bytes, n);
+  }
+
+  // Out of line: the values above need none of its scratch area.
+  __attribute__((noinline)) static void WriteBlock(tvc::ITVCBinaryWriter* writer,
+                                                   const unsigned char* bytes, size_t n) {
     if (n > MaxHexBlockSize) throw std::bad_array_new_length();
     const size_t length = 2 * n;
     CScratchArea<unsigned char> scratch(length);

@@ -50,13 +50,10 @@ tvc::ITVCOutStream& PutLPCSTR(tvc::ITVCOutStream& s, const char* const& p, size_
   return s;
 }
 
-// The temporary is copy-assigned and then destroyed, which leaves `str` the
-// only holder of the new record.
+// The new record is moved in, which leaves `str` its only holder without a
+// count change.
 tvc::ITVCInStream& operator>>(tvc::ITVCInStream& s, VXString& str) {
-  ReadText(s, [&str](const char* text, size_t n) {
-    const VXString read(text, n);
-    str = read;
-  });
+  ReadText(s, [&str](const char* text, size_t n) { str = VXString(text, n); });
   return s;
 }
 

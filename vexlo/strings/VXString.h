@@ -252,11 +252,13 @@ class VX_API VXString {
     // NUL. It ends as append(c, 1) does, with the count at 1.
     VXStringRep* const rep = rep_;
     const size_t len = rep->length;
-    if (len + 1 < rep->capacity && IntAtomicGet(rep->refCount) <= 1) {
-      rep->buffer[len] = c;
-      rep->buffer[len + 1] = '\0';
+    const long count = IntAtomicGet(rep->refCount);
+    if (len + 1 < rep->capacity && count <= 1) {
+      char* const buffer = rep->buffer;
+      buffer[len] = c;
+      buffer[len + 1] = '\0';
       rep->length = len + 1;
-      rep->refCount.store(1, std::memory_order_relaxed);
+      if (count != 1) rep->refCount.store(1, std::memory_order_relaxed);
       return *this;
     }
     return append(c, 1);

@@ -20,8 +20,8 @@ size_t Measure(const char* s) noexcept { return s != nullptr ? std::strlen(s) : 
 
 size_t FindByte(const char* text, size_t len, char c, size_t start) noexcept {
   if (start >= len) return NPOS;
-  const void* const hit = std::memchr(text + start, c, len - start);
-  return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - text) : NPOS;
+  const size_t k = detail::FindByte(text + start, len - start, c);
+  return k != detail::kNoPosition ? start + k : NPOS;
 }
 
 int AsciiUpperValue(char c) noexcept { return static_cast<signed char>(AsciiUpperByte(c)); }
@@ -116,20 +116,32 @@ __attribute__((noinline)) int CompareAny(const char* text, size_t len, const cha
   return ByLength(len, n);
 }
 
-// The short texts' path, 16 to 32 common bytes, in the locale's common case:
-// no call but to CompareAny, and that as the last step, so that it needs no
-// stack frame.
-int Compare(const char* text, size_t len, const char* other, size_t n,
-            VXString::ECaseComp mode) noexcept {
+// Case-blind order of any texts, from the first byte: also the path that
+// first asks the locale for its folding, which the short path's check below
+// then knows.
+__attribute__((noinline)) int CompareFolded(const char* text, size_t len, const char* other,
+                                            size_t n) noexcept {
+  const int order = FoldedOrder(text, other, std::min(len, n));
+  return order != 0 ? order : ByLength(len, n);
+}
+
+// The short texts' path, 16 to 32 common bytes: no call but to CompareAny,
+// and that as the last step, so that it needs no stack frame. Case-blind,
+// in a locale known to fold as ASCII, the folded comparison alone gives the
+// answer: texts that differ in case take one pass, not an exact one first.
+__attribute__((always_inline)) inline int Compare(const char* text, size_t len, const char* other,
+                                                  size_t n, VXString::ECaseComp mode) noexcept {
   assert(other != nullptr || n == 0);
   const size_t common = std::min(len, n);
   if (common - 16 > 16) return CompareAny(text, len, other, n, mode);
-  const size_t k = detail::EqualPrefix(text, other, common);
-  if (k == common) return ByLength(len, n);
   if (mode != VXString::IgnoreCase) {
-    return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
+    const size_t k = detail::EqualPrefix(text, other, common);
+    if (k < common) {
+      return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
+    }
+    return ByLength(len, n);
   }
-  if (!CaseFolding::KnownAsciiNow()) return CompareAny(text, len, other, n, mode);
+  if (!CaseFolding::KnownAsciiNow()) return CompareFolded(text, len, other, n);
   const size_t folded = detail::AsciiUpperEqualPrefix(text, other, common);
   if (folded < common) return AsciiUpperValue(text[folded]) - AsciiUpperValue(other[folded]);
   return ByLength(len, n);
@@ -139,10 +151,11 @@ int Compare(const char* text, size_t len, const char* other, size_t n,
 
 // --- Search -----------------------------------------------------------------
 
-size_t VXString::first(char c) const noexcept { return FindByte(data(), length(), c, 0); }
+// The record's buffer as it stands: null only with length 0, never read.
+size_t VXString::first(char c) const noexcept { return FindByte(rep_->buffer, rep_->length, c, 0); }
 
 size_t VXString::index(char c, size_t start) const noexcept {
-  return FindByte(data(), length(), c, start);
+  return FindByte(rep_->buffer, rep_->length, c, start);
 }
 
 size_t VXString::last(char c) const noexcept {
@@ -212,8 +225,10 @@ int VXString::compareTo(const char* s, ECaseComp mode) const noexcept {
   return Compare(data(), length(), s, Measure(s), mode);
 }
 
+// The records' buffers as they stand: a string without buffer has length 0,
+// and no comparison reads a byte of a text of length 0.
 int VXString::compareTo(const VXString& other, ECaseComp mode) const noexcept {
-  return Compare(data(), length(), other.data(), other.length(), mode);
+  return Compare(rep_->buffer, rep_->length, other.rep_->buffer, other.rep_->length, mode);
 }
 
 size_t VXString::hash(const VXString& s) noexcept {
