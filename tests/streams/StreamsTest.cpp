@@ -337,7 +337,8 @@ TEST(CBitVector, EmptyMovedAndResizedVectorsHoldTheirBits) {
               {"move-assigned", assigned, "111"},
               {"resized to nothing", toNothing, ""},
               {"resized from nothing", fromNothing, "111"},
-              {"grown past a partial byte: old bits kept, new filled", grown, "0000000001111111111"}};
+              {"grown past a partial byte: old bits kept, new filled", grown,
+               "0000000001111111111"}};
   for (const auto& row : rows) {
     EXPECT_EQ(Shown(row.v), row.bits) << row.name;
     EXPECT_EQ(row.v, CBitVector(row.v)) << row.name;
