@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
+#include <utility>
 #include <memory>
 #include <string>
 
@@ -21,14 +21,11 @@ constexpr size_t kLimit = 5000;  // above the 4096 bytes kept on the stack
 // The channel's bytes for `length` announced and `present` bytes that follow.
 std::string Encoded(bool portable, std::uint64_t length, size_t present) {
   CMemWriter writer;
-  std::unique_ptr<tvc::ITVCOutStream> out;
-  if (portable) {
-    out.reset(new CPortableOutputStream(&writer));
-  } else {
-    out.reset(new CBinaryOutputStream(writer));
-  }
-  out->PutUint64(length);
-  out->PutN(std::string(present, 'q').data(), present);
+  CBinaryOutputStream binary(writer);
+  CPortableOutputStream text(&writer);
+  tvc::ITVCOutStream& out = portable ? static_cast<tvc::ITVCOutStream&>(text) : binary;
+  out.PutUint64(length);
+  out.PutN(std::string(present, 'q').data(), present);
   return std::string(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
 }
 
@@ -47,7 +44,7 @@ std::string ReadInto(tvc::ITVCInStream& in, bool refused, T target, Size size) {
   return std::to_string(size(target));
 }
 
-using Read = std::function<std::string(tvc::ITVCInStream&, bool refused)>;
+using Read = std::string (*)(tvc::ITVCInStream&, bool refused);
 struct Target {
   const char* name;
   size_t bytesPerUnit;  // a length counts bytes, a bit vector's count bits
@@ -72,16 +69,23 @@ const Target kTargets[] = {
      }},
 };
 
-// Runs `read` on a stream of the given format over `bytes`, limited to kLimit.
-std::string ReadLimited(bool portable, const std::string& bytes, const Read& read, bool refused) {
-  CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  CBinaryInputStream binary(reader);
-  CPortableInputStream text(&reader);
-  binary.SetLengthLimit(kLimit);
-  text.SetLengthLimit(kLimit);
-  if (portable) return read(text, refused);
-  return read(binary, refused);
-}
+// A reader over `encoded` and both input streams on it, limited to `limit`;
+// `in(portable)` is the one of that format.
+struct Limited {
+  Limited(std::string encoded, size_t limit)
+      : bytes(std::move(encoded)),
+        reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) {
+    binary.SetLengthLimit(limit);
+    text.SetLengthLimit(limit);
+  }
+  tvc::ITVCInStream& in(bool portable) {
+    return portable ? static_cast<tvc::ITVCInStream&>(text) : binary;
+  }
+  std::string bytes;
+  CMemReader reader;
+  CBinaryInputStream binary{reader};
+  CPortableInputStream text{&reader};
+};
 
 }  // namespace
 
@@ -92,15 +96,15 @@ TEST(LengthLimit, RefusesLongerTargetsBeforeAllocatingAnything) {
       // At the limit: read whole. A bit count just above 8 * limit implies
       // one byte more than the limit.
       const std::uint64_t atLimit = kLimit * t.bytesPerUnit;
-      EXPECT_EQ(ReadLimited(portable, Encoded(portable, atLimit, kLimit), t.read, false),
+      EXPECT_EQ(t.read(Limited(Encoded(portable, atLimit, kLimit), kLimit).in(portable), false),
                 std::to_string(atLimit))
           << name;
       for (std::uint64_t length : {atLimit + 1, std::uint64_t{1} << 40, UINT64_MAX}) {
-        const std::string announced = Encoded(portable, length, 0);
+        Limited limited(Encoded(portable, length, 0), kLimit);
         const long live = vxtest::LiveAllocations();
         char what[256] = "nothing thrown";  // no allocation between the two counts
         try {
-          ReadLimited(portable, announced, t.read, true);
+          t.read(limited.in(portable), true);
         } catch (const CStreamFormatException& e) {
           std::snprintf(what, sizeof what, "%s", e.what());
         } catch (const std::exception& e) {
@@ -109,12 +113,11 @@ TEST(LengthLimit, RefusesLongerTargetsBeforeAllocatingAnything) {
         EXPECT_FALSE(vxtest::AllocationFailureFired()) << name << " allocated";
         EXPECT_EQ(vxtest::LiveAllocations(), live) << name;
         const std::uint64_t bytes = length / t.bytesPerUnit + (length % t.bytesPerUnit != 0);
-        const std::string message = what;
-        EXPECT_NE(message.find("a length of " + std::to_string(bytes) + " bytes"),
+        EXPECT_NE(std::string(what).find("a length of " + std::to_string(bytes) + " bytes"),
                   std::string::npos)
-            << name << ": " << message;
-        EXPECT_NE(message.find("limit of 5000 bytes"), std::string::npos)
-            << name << ": " << message;
+            << name << ": " << what;
+        EXPECT_NE(std::string(what).find("limit of 5000 bytes"), std::string::npos)
+            << name << ": " << what;
       }
     }
   }
@@ -136,8 +139,7 @@ TEST(LengthLimit, HoldsForDerivedStreams) {
     text.SetLengthLimit(2);
     binary.SetLengthLimit(2);
     VXString s;
-    EXPECT_THROW(portable ? text >> s : binary >> s, CStreamFormatException)
-        << (portable ? "portable" : "binary");
+    EXPECT_THROW(portable ? text >> s : binary >> s, CStreamFormatException) << portable;
   }
 }
 
@@ -164,20 +166,14 @@ TEST(LengthLimit, IsTheStreamsOwnAndWithoutItNoImpossibleLengthAllocates) {
     void GetN(void* data, size_t count) override { in.GetN(data, count); }
     tvc::ITVCInStream& in;
   };
-  const std::string bytes = Encoded(false, 3, 3);
-  CMemReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  CBinaryInputStream limited(reader);
-  limited.SetLengthLimit(2);
-  Forwarding own(limited);
+  Limited limited(Encoded(false, 3, 3), 2);
+  Limited unlimited(Encoded(false, std::uint64_t{1} << 63, 0), SIZE_MAX);
+  Forwarding own(limited.binary);
   VXString s;
   own >> s;
   EXPECT_EQ(s, "qqq");
-
-  const std::string huge = Encoded(false, std::uint64_t{1} << 63, 0);
-  CMemReader hugeReader(reinterpret_cast<const unsigned char*>(huge.data()), huge.size());
-  CBinaryInputStream unlimited(hugeReader);
   const long live = vxtest::LiveAllocations();
-  EXPECT_THROW(unlimited >> s, std::bad_array_new_length);
+  EXPECT_THROW(unlimited.binary >> s, std::bad_array_new_length);
   EXPECT_EQ(vxtest::LiveAllocations(), live);
   EXPECT_EQ(s, "qqq");
 }

@@ -1,5 +1,7 @@
 // Both stream formats run one script: PutAll makes every put, Wire lists the
-// bytes of each of its Writes, and GetAll reads every value back. The script
+// bytes of each of its Writes, worked out by hand (every multi-byte value
+// least significant byte first, on a host of either byte order), and GetAll
+// reads every value back. The script
 // runs whole, with each call of the channel failing in turn, with the channel
 // short or malformed, and with each allocation failing.
 #include <gtest/gtest.h>
@@ -83,17 +85,19 @@ void PutAll(Out& o) {
   o.PutBYTE(0xA5);
   o.PutShort(-2);
   o.PutWORD(0x1234);
-  o.PutInt(1000);
+  o.PutInt(-1000);
   o.PutUint(3000000000u);
   o.PutLong(-100);
   o.PutDWORD(0x87654321);
   o.PutDouble(-2.5);
   o.PutDouble(-0.0);
-  o.PutInt64(-2);
+  o.PutDouble(0.1);
+  o.PutInt64(-std::int64_t{0x0102030405060708});
   o.PutUint64(0x0102030405060708);
   o.PutSizet(300);
   o << VXString("a\0b", 3) << "abc" << VXString();
-  PutLPCSTR(o, "abcdef", 2);
+  PutLPCSTR(o, "abcdef", 2);  // to the bound
+  PutLPCSTR(o, "xy", 5);      // to the NUL
   o << VXString(blocks.data(), 4096) << VXString(blocks.data(), 4097) << bits << CBitVector();
   for (size_t k : kBlocks) o.PutN(k ? blocks.data() : nullptr, k);
 }
@@ -106,10 +110,10 @@ std::vector<std::string> Wire(int f) {
   };
   // clang-format off
   std::vector<std::string> w = {
-      "\x01"_b, "\0"_b, "A", "\xA5", "\xFE\xFF", "\x34\x12", "\xE8\x03\0\0"_b, "\0\x5E\xD0\xB2"_b,
+      "\x01"_b, "\0"_b, "A", "\xA5", "\xFE\xFF", "\x34\x12", "\x18\xFC\xFF\xFF", "\0\x5E\xD0\xB2"_b,
       "\x9C\xFF\xFF\xFF", "\x21\x43\x65\x87", "\0\0\0\0\0\0\x04\xC0"_b, "\0\0\0\0\0\0\0\x80"_b,
-      "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "\x08\x07\x06\x05\x04\x03\x02\x01", "\x2C\x01\0\0\0\0\0\0"_b,
-      n(3), "a\0b"_b, n(3), "abc", n(0), "", n(2), "ab", n(4096), Sample(4096), n(4097), Sample(4097),
+      "\x9A\x99\x99\x99\x99\x99\xB9\x3F", "\xF8\xF8\xF9\xFA\xFB\xFC\xFD\xFE", "\x08\x07\x06\x05\x04\x03\x02\x01", "\x2C\x01\0\0\0\0\0\0"_b,
+      n(3), "a\0b"_b, n(3), "abc", n(0), "", n(2), "ab", n(2), "xy", n(4096), Sample(4096), n(4097), Sample(4097),
       n(10), "\x05\x02", n(0), ""};
   // clang-format on
   for (size_t k : kBlocks) w.push_back(Sample(k));
@@ -151,19 +155,21 @@ void GetAll(int f, tvc::ITVCBinaryReader* reader) {
   Check(in, &In::GetBYTE, 0xA5);
   Check(in, &In::GetShort, -2);
   Check(in, &In::GetWORD, 0x1234);
-  Check(in, &In::GetInt, 1000);
+  Check(in, &In::GetInt, -1000);
   Check(in, &In::GetUint, 3000000000u);
   Check(in, &In::GetLong, -100);         // sign-extended
   Check(in, &In::GetDWORD, 0x87654321);  // zero-extended
   Check(in, &In::GetDouble, -2.5);
   Check(in, &In::GetDouble, -0.0);
-  Check(in, &In::GetInt64, -2);
+  Check(in, &In::GetDouble, 0.1);
+  Check(in, &In::GetInt64, -std::int64_t{0x0102030405060708});
   Check(in, &In::GetUint64, 0x0102030405060708);
   Check(in, &In::GetSizet, 300);
   Check(in, kKept, "a\0b"_b, string);
   Check(in, &kKept, "abc", pointer);
   Check(in, &kKept, "", pointer);
   Check(in, kKept, "ab", string);
+  Check(in, kKept, "xy", string);
   Check(in, kKept, Sample(4096), string);
   Check(in, &kKept, Sample(4097), pointer);
   Check(in, CBitVector(3, true), "1010000001", bits);
@@ -309,4 +315,57 @@ TEST(Streams, LongsPutFourBytesAndCopiesCountAlone) {
   portable = portableCopy;
   EXPECT_EQ(binary.Tell(), 5u) << "assignment takes the count";
   EXPECT_EQ(portable.Tell(), 5u) << "assignment takes the count";
+}
+
+// Bit vectors of no bits, moved, and resized across a partial byte hold their
+// bits, and equal their copies; a moved-from vector is empty.
+TEST(CBitVector, EmptyMovedAndResizedVectorsHoldTheirBits) {
+  CBitVector moved(10, true), movedTo(std::move(moved)), from(3, true), assigned(17);
+  assigned = std::move(from);
+  CBitVector toNothing(9, true), fromNothing, grown(10);
+  toNothing.Resize(0, true);
+  fromNothing.Resize(3, true);
+  grown.Set(9, true);
+  grown.Resize(19, true);
+  const struct {
+    const char* name;
+    CBitVector v;
+    const char* bits;
+  } rows[] = {{"no bits, filled", CBitVector(0, true), ""},
+              {"a copy of no bits", CBitVector(CBitVector()), ""},
+              {"moved", movedTo, "1111111111"},
+              {"move-assigned", assigned, "111"},
+              {"resized to nothing", toNothing, ""},
+              {"resized from nothing", fromNothing, "111"},
+              {"grown past a partial byte: old bits kept, new filled", grown,
+               "0000000001111111111"}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(Shown(row.v), row.bits) << row.name;
+    EXPECT_EQ(row.v, CBitVector(row.v)) << row.name;
+  }
+  EXPECT_EQ(moved.Size() + from.Size(), 0u) << "the sources of the moves are empty";
+  EXPECT_EQ(CBitVector(), CBitVector(0, true));
+  EXPECT_FALSE(CBitVector(12, true) == CBitVector(12, false));
+  EXPECT_FALSE(CBitVector(12) == CBitVector(11));
+}
+
+// The text is the one given, cut to MaxMessageLength; none gives a generic one.
+TEST(CStreamFormatException, KeepsItsTextWithinItsBound) {
+  const std::string longText(300, 'x');
+  EXPECT_STREQ(CStreamFormatException().what(), "malformed stream data");
+  EXPECT_STREQ(CStreamFormatException(nullptr).what(), "malformed stream data");
+  EXPECT_STREQ(CStreamFormatException("short").what(), "short");
+  EXPECT_EQ(CStreamFormatException(longText.c_str()).what(),
+            longText.substr(0, CStreamFormatException::MaxMessageLength));
+}
+
+// A stream made from a device writes to the device's writer, whether the
+// device is given by reference or by pointer.
+TEST(OutputStreams, WriteToTheWriterOfTheDeviceTheyAreGiven) {
+  vx::CMemStreamBuf device(0);
+  vx::CBinaryOutputStream(device).PutWORD(0x4241);
+  vx::CBinaryOutputStream(&device).PutBYTE('C');
+  vx::CPortableOutputStream(device).PutBYTE(0x4D);
+  vx::CPortableOutputStream(&device).PutBYTE(0xE0);
+  EXPECT_EQ(std::string(device.str(), device.out_waiting()), "ABC4DE0");
 }
