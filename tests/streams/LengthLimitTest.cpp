@@ -5,9 +5,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <utility>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "support/FailingAllocator.h"
 #include "vexlo/vexlo.h"

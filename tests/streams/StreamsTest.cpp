@@ -331,14 +331,14 @@ TEST(CBitVector, EmptyMovedAndResizedVectorsHoldTheirBits) {
     const char* name;
     CBitVector v;
     const char* bits;
-  } rows[] = {{"no bits, filled", CBitVector(0, true), ""},
-              {"a copy of no bits", CBitVector(CBitVector()), ""},
-              {"moved", movedTo, "1111111111"},
-              {"move-assigned", assigned, "111"},
-              {"resized to nothing", toNothing, ""},
-              {"resized from nothing", fromNothing, "111"},
-              {"grown past a partial byte: old bits kept, new filled", grown,
-               "0000000001111111111"}};
+  } rows[] = {
+      {"no bits, filled", CBitVector(0, true), ""},
+      {"a copy of no bits", CBitVector(CBitVector()), ""},
+      {"moved", movedTo, "1111111111"},
+      {"move-assigned", assigned, "111"},
+      {"resized to nothing", toNothing, ""},
+      {"resized from nothing", fromNothing, "111"},
+      {"grown past a partial byte: old bits kept, new filled", grown, "0000000001111111111"}};
   for (const auto& row : rows) {
     EXPECT_EQ(Shown(row.v), row.bits) << row.name;
     EXPECT_EQ(row.v, CBitVector(row.v)) << row.name;

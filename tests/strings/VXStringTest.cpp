@@ -355,7 +355,7 @@ TEST(VXStringRead, CaseFoldingFollowsALatinLocale) {
   const char* const latin = std::setlocale(LC_CTYPE, "en_US.ISO-8859-15") != nullptr
                                 ? "en_US.ISO-8859-15"
                                 : std::setlocale(LC_CTYPE, ".1252");
-  if (latin == nullptr) GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";
+  if (latin == nullptr) VXTEST_NO_LATIN_LOCALE();
   VXString up("a\xe9\xff\xc9"), down(up);
   up.toUpper();
   down.toLower();
@@ -385,7 +385,7 @@ TEST(VXStringRead, AThreadsOwnLocaleFoldsWhileItHoldsIt) {
   // Taken from the global locale: newlocale leaks the search path that it
   // builds from LOCPATH (LeakSanitizer reports glibc's block).
   if (std::setlocale(LC_CTYPE, "en_US.ISO-8859-15") == nullptr) {
-    GTEST_SKIP() << "no Latin-9 locale here";
+    VXTEST_NO_LATIN_LOCALE();
   }
   const locale_t latin = duplocale(LC_GLOBAL_LOCALE);
   std::setlocale(LC_CTYPE, "C");

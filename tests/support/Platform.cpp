@@ -1,5 +1,7 @@
 #include "support/Platform.h"
 
+#include <cstdlib>
+
 #if defined(_WIN32)
 # ifndef WIN32_LEAN_AND_MEAN
 #  define WIN32_LEAN_AND_MEAN
@@ -18,5 +20,7 @@ bool RunningUnderWine() {
   return false;
 #endif
 }
+
+bool LatinLocaleExpected() { return std::getenv("LOCPATH") != nullptr; }
 
 }  // namespace vxtest

@@ -14,6 +14,21 @@ namespace vxtest {
 /// Always false outside Windows builds.
 bool RunningUnderWine();
 
+/// True when the test setup built a Latin-9 locale for this run (it points
+/// LOCPATH at it): a Latin test that finds no such locale then fails instead
+/// of skipping, so a locale that stopped loading cannot pass unnoticed.
+bool LatinLocaleExpected();
+
 }  // namespace vxtest
+
+/// Ends the current test (or helper) when no Latin locale could be set:
+/// a failure where the setup built one, a skip elsewhere.
+#define VXTEST_NO_LATIN_LOCALE()                                          \
+ do {                                                                     \
+  if (vxtest::LatinLocaleExpected()) {                                    \
+   FAIL() << "the Latin-9 locale that the test setup built did not load"; \
+  }                                                                       \
+  GTEST_SKIP() << "no Latin-9 or code page 1252 locale here";             \
+ } while (false)
 
 #endif  // VEXLO_TESTS_SUPPORT_PLATFORM_H
