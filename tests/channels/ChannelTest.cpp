@@ -126,9 +126,15 @@ std::string State(const File& f) {
 }
 
 // The files this process holds open, where the system lists them; 0 elsewhere.
+// Under Wine the Linux list is visible but counts Wine's own descriptors,
+// which it opens and closes as it likes, so a Windows build takes 0.
 long OpenFiles() {
+#if defined(_WIN32)
+  return 0;
+#else
   std::error_code none;
   return std::distance(std::filesystem::directory_iterator("/proc/self/fd", none), {});
+#endif
 }
 
 TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
