@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "support/AllocationFailure.h"
+#include "support/Cases.h"
 #include "vexlo/vexlo.h"
 
 using namespace vx;
@@ -54,11 +55,6 @@ std::string Shown(const CBitVector& v) {
   std::string bits;
   for (size_t i = 0; i < v.Size(); ++i) bits += v.Test(i) ? '1' : '0';
   return bits;
-}
-std::string Hex(const std::string& raw) {
-  std::string hex;
-  for (unsigned char c : raw) hex += {"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
-  return hex;
 }
 template <class F>
 std::string WhatOf(F f) try {  // the what() of the exception that f throws
@@ -117,7 +113,10 @@ std::vector<std::string> Wire(int f) {
       n(10), "\x05\x02", n(0), ""};
   // clang-format on
   for (size_t k : kBlocks) w.push_back(Sample(k));
-  for (size_t i = 0; f == 1 && i < w.size(); ++i) w[i] = Hex(i < 2 ? (i ? "F" : "T") : w[i]);
+  for (size_t i = 0; f == 1 && i < w.size(); ++i) {
+    const std::string raw = i < 2 ? (i ? "F" : "T") : w[i];
+    w[i] = vxtest::Hex(reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
+  }
   return w;
 }
 
