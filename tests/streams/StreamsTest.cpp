@@ -293,27 +293,21 @@ TEST(Streams, LongsPutFourBytesAndCopiesCountAlone) {
   CPortableOutputStream portable(&ch);
   binary.PutLong(static_cast<long>(std::int64_t{0x100000002}));
   portable.PutLong(static_cast<long>(std::int64_t{0x100000002}));
-  EXPECT_EQ(ch.text,
-            "\x02\0\0\0"
-            "02000000"_b);
+  EXPECT_EQ(ch.text, "\x02\0\0\0"_b + "02000000");
   CBinaryOutputStream binaryCopy(binary);
   CPortableOutputStream portableCopy(portable);
   binaryCopy.PutBYTE(0xAB);
   portableCopy.PutBYTE(0xCD);
-  EXPECT_EQ(ch.text,
-            "\x02\0\0\0"
-            "02000000\xAB"
-            "CD"_b);
-  EXPECT_EQ(binary.Tell(), 4u);
-  EXPECT_EQ(binaryCopy.Tell(), 5u);
-  EXPECT_EQ(portable.Tell(), 4u);
-  EXPECT_EQ(portableCopy.Tell(), 5u);
-  EXPECT_FALSE(binary.IsMeasure());
-  EXPECT_FALSE(portable.IsMeasure());
+  EXPECT_EQ(ch.text, "\x02\0\0\0"_b + "02000000\xAB" + "CD");
+  const auto tells = [&] {
+    return std::vector<size_t>{binary.Tell(), binaryCopy.Tell(), portable.Tell(),
+                               portableCopy.Tell()};
+  };
+  EXPECT_EQ(tells(), std::vector<size_t>({4, 5, 4, 5})) << "binary, its copy, portable, its copy";
+  EXPECT_FALSE(binary.IsMeasure() || portable.IsMeasure());
   binary = binaryCopy;
   portable = portableCopy;
-  EXPECT_EQ(binary.Tell(), 5u) << "assignment takes the count";
-  EXPECT_EQ(portable.Tell(), 5u) << "assignment takes the count";
+  EXPECT_EQ(tells(), std::vector<size_t>({5, 5, 5, 5})) << "assignment takes the count";
 }
 
 // Bit vectors of no bits, moved, and resized across a partial byte hold their

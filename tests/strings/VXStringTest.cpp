@@ -286,8 +286,8 @@ TEST(VXStringEdit, LengthsBeyondPtrdiffMaxFailAsAllocations) {
 }
 
 // The documented corners and choices of search, comparison and the byte hash
-// (on 'hello' and the bytes 61 00 62; from 256 bytes on, ignoring case takes
-// the folding table and the block scans), and of views: a view reads its
+// (on 'hello' and the bytes 61 00 62; the values of case-blind comparison and
+// search are held against a byte loop in VXStringScanTest), and of views: a view reads its
 // string as it is now and compares bytes only; a string made from it owns a
 // copy.
 TEST(VXStringRead, SearchComparisonHashAndViews) {
@@ -301,11 +301,8 @@ TEST(VXStringRead, SearchComparisonHashAndViews) {
   EXPECT_EQ(hello.index("", 2), 2u); EXPECT_EQ(VXString().first("ab"), NPOS);
   EXPECT_EQ(hello.first("l"), 2u); EXPECT_TRUE(hello.contains("ELL", kIgnore));
   EXPECT_FALSE(hello.contains("ELL")); EXPECT_FALSE(hello.contains("lx", kIgnore));
-  EXPECT_EQ(hello.index("LL", 0, kIgnore), 2u); EXPECT_EQ(hello.index(VXString("lox"), 2, 0), 3u);
-  EXPECT_EQ(big.index("AB_", 0, kIgnore), 290u); EXPECT_EQ(nul.index("\0b", 2, 0), 1u);
-  EXPECT_EQ(VXString("_").compareTo("a", kIgnore), 30); EXPECT_EQ(VXString().compareTo(nullptr), 0);
-  EXPECT_EQ(VXString("\x80").compareTo("A", kIgnore), -193); EXPECT_EQ(hello.compareTo("hell"), 1);
-  EXPECT_EQ(big.compareTo((std::string(291, 'A') + "Ba").c_str(), kIgnore), 30);
+  EXPECT_EQ(hello.index(VXString("lox"), 2, 0), 3u); EXPECT_EQ(nul.index("\0b", 2, 0), 1u);
+  EXPECT_EQ(VXString().compareTo(nullptr), 0); EXPECT_EQ(hello.compareTo("hell"), 1);
   EXPECT_EQ(VXString("\xff").hash(), 0x9E3779B8u); EXPECT_EQ(hello.hash(), 0xA3B7D4331BDE1Au);
   EXPECT_EQ(xs.strip(VXString::Leading, 'x').start(), 4u);
   EXPECT_EQ(xs.strip(VXString::Trailing, 'x').start(), 0u);
