@@ -388,10 +388,6 @@ const OrderRow kOrders[] = {
      [](const Forms& l, const Forms& r) { return Sign(l.string.compareTo(r.string)); }},
     {"compareTo(text)", kText,
      [](const Forms& l, const Forms& r) { return Sign(l.string.compareTo(r.text)); }},
-    {"compareTo(view's bytes)", kView,
-     [](const Forms& l, const Forms& r) {
-       return Sign(l.string.compareTo(r.view.data(), r.view.length()));
-     }},
     {"string < string", kString,
      [](const Forms& l, const Forms& r) {
        const VXString &a = l.string, &b = r.string;
