@@ -11,11 +11,11 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <random>
 #include <stdexcept>
 
 #include "support/AllocationFailure.h"
 #include "support/Platform.h"
+#include "support/TempDirectory.h"
 #include "vexlo/vexlo.h"
 
 namespace {
@@ -27,19 +27,6 @@ using Share = EFileShareCharacteristics;
 using Disposition = EFileCreationDisposition;
 using Bytes = std::vector<unsigned char>;
 constexpr size_t k4G = size_t{1} << 32, kMost = ~size_t{0};
-
-// A directory of its own under the temporary directory, removed with its content.
-struct TempDirectory {
-  const std::filesystem::path path = testing::TempDir() + std::to_string(std::random_device()());
-  std::error_code ignored;  // removal is best effort
-  TempDirectory() { std::filesystem::create_directory(path); }
-  ~TempDirectory() { std::filesystem::remove_all(path, ignored); }
-  std::string File(const char* name) const { return (path / name).string(); }
-};
-
-Bytes ReadFile(const std::string& path) {
-  return Bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-}
 
 TEST(Channels, EachReaderGivesBackInAnyPiecesWhatEachWriterStored) {
   TempDirectory dir;
@@ -60,7 +47,8 @@ TEST(Channels, EachReaderGivesBackInAnyPiecesWhatEachWriterStored) {
   CFileWriter(file).Close();  // closes the file for every copy
   EXPECT_FALSE(file.IsValid());
   const char* const kinds[] = {"file", "memory", "ipc"};
-  const Bytes stores[] = {ReadFile(out), Bytes(memory.str(), memory.str() + memory.out_waiting()),
+  const Bytes stores[] = {TempDirectory::Read(out),
+                          Bytes(memory.str(), memory.str() + memory.out_waiting()),
                           Bytes(ipc.str(), ipc.str() + ipc.out_waiting())};
   for (const Bytes& stored : stores) {
     CFileWriter(in.c_str(), Disposition::CreateAlways, Share::ShareNone)
@@ -98,7 +86,7 @@ TEST(CFileWriter, EachDispositionCreatesOpensOrTruncatesAsDocumented) {
       const std::string opened = out ? "" : "-";
       out.Write("ab", 2);  // nothing on a writer that did not open
       out.Close();
-      const Bytes bytes = ReadFile(path);
+      const Bytes bytes = TempDirectory::Read(path);
       EXPECT_EQ(opened + (std::filesystem::exists(path) ? std::string(bytes.begin(), bytes.end())
                                                         : "none"),
                 expected[d][1 - exists])
@@ -290,7 +278,7 @@ TEST(Channels, EachOperationReachesItsStateOrFailsLeavingItUnchanged) {
   }
   testing::internal::GetCapturedStderr();
   out.Close();
-  EXPECT_EQ(ReadFile(ten), Bytes({'x', 'y', 'z'}));
+  EXPECT_EQ(TempDirectory::Read(ten), Bytes({'x', 'y', 'z'}));
   EXPECT_THROW(small.Write("x", kMost), std::length_error);  // `data` is not read
   EXPECT_THROW(CMemWriter{kMost}, std::length_error);        // no room for the terminator
   // As `new` refuses an array size it cannot serve: capacity + count overflows, 3/2 of that is too

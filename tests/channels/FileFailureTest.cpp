@@ -11,14 +11,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/TempDirectory.h"
 #include "vexlo/vexlo.h"
 
 #if !defined(_WIN32)
@@ -38,24 +37,20 @@ using Disposition = vx::EFileCreationDisposition;
 using Underrun = tvc::TVCBufferUnderrunException;
 
 TEST(FileChannels, ADirectoryOpensForNeitherReadingNorWritingAndKeepsItsContent) {
-  const std::filesystem::path dir =
-      testing::TempDir() + "vexlo-dir-" + std::to_string(std::random_device()());
-  std::filesystem::create_directory(dir);
-  std::ofstream(dir / "inside") << "kept";
-  CFileReader reader(dir.string().c_str(), Share::ShareRead);
+  const vxtest::TempDirectory dir;
+  const std::string inside = dir.File("inside");
+  std::ofstream(inside) << "kept";
+  CFileReader reader(dir.path.string().c_str(), Share::ShareRead);
   EXPECT_FALSE(reader.IsValid());
   char byte = 0;
   EXPECT_THROW(reader.Read(&byte, 0), Underrun);
   for (int d = 0; d <= 4; ++d) {
-    CFileWriter writer(dir.string().c_str(), Disposition(d), Share::ShareNone);
+    CFileWriter writer(dir.path.string().c_str(), Disposition(d), Share::ShareNone);
     EXPECT_FALSE(writer.IsValid()) << "disposition " << d;
     writer.Write("x", 1);
   }
-  EXPECT_TRUE(std::filesystem::is_directory(dir));
-  std::ifstream inside(dir / "inside");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(inside), {}), "kept");
-  inside.close();
-  std::filesystem::remove_all(dir);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path));
+  EXPECT_EQ(vxtest::TempDirectory::Read(inside), std::vector<unsigned char>({'k', 'e', 'p', 't'}));
 }
 
 #if defined(_WIN32)
@@ -67,11 +62,11 @@ TEST(FileChannels, OnPipesSignalsAndDevices) {
 
 #else
 
-// A FIFO of its own in the temporary directory.
+// A FIFO of its own in a temporary directory.
 struct Fifo {
-  const std::string path = testing::TempDir() + "vexlo-fifo-" + std::to_string(getpid());
+  const vxtest::TempDirectory dir;
+  const std::string path = dir.File("fifo");
   Fifo() { EXPECT_EQ(mkfifo(path.c_str(), 0600), 0) << path; }
-  ~Fifo() { unlink(path.c_str()); }
 };
 
 std::atomic<int> interruptions{0};
@@ -267,7 +262,8 @@ TEST(FileChannels, APipeHasNoPosition) {
 // 4 GiB, it cannot be told (4294967295, the file stays open) and a move that
 // stays there fails. Both refusals close the file.
 TEST(FileChannels, PositionsBeyondThirtyTwoBitsAreRefused) {
-  const std::string path = testing::TempDir() + "vexlo-big-" + std::to_string(getpid());
+  const vxtest::TempDirectory dir;
+  const std::string path = dir.File("big");
   CFileWriter out(path.c_str(), Disposition::CreateAlways, Share::ShareNone);
   if (sizeof(long) > 4) {
     CFileWriter copy = out;
@@ -282,13 +278,13 @@ TEST(FileChannels, PositionsBeyondThirtyTwoBitsAreRefused) {
   EXPECT_TRUE(out.IsValid());
   EXPECT_EQ(out.Seek(-1, vx::ESeekStart::End), 0u);
   EXPECT_FALSE(out.IsValid());
-  unlink(path.c_str());
 }
 
 // There is no share mode to refuse an open here: under every share value a
 // reader and a writer open the same file at once. A null name opens nothing.
 TEST(FileChannels, EveryShareValueOpensAndANullNameDoesNot) {
-  const std::string path = testing::TempDir() + "vexlo-share-" + std::to_string(getpid());
+  const vxtest::TempDirectory dir;
+  const std::string path = dir.File("shared");
   std::vector<CFileReader> readers;
   std::vector<CFileWriter> writers;
   for (int share = 0; share <= 4; ++share) {
@@ -298,7 +294,6 @@ TEST(FileChannels, EveryShareValueOpensAndANullNameDoesNot) {
   }
   EXPECT_FALSE(CFileReader(nullptr, Share::ShareRead).IsValid());
   EXPECT_FALSE(CFileWriter(nullptr, Disposition::CreateAlways, Share::ShareNone).IsValid());
-  unlink(path.c_str());
 }
 
 #endif

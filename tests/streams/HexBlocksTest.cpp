@@ -12,19 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "support/Cases.h"
 #include "vexlo/vexlo.h"
 
 using namespace vx;
 
 namespace {
-
-const char kDigits[] = "0123456789ABCDEF";
-
-std::string ReferenceEncode(const unsigned char* p, size_t n) {
-  std::string text;
-  for (size_t i = 0; i < n; ++i) text += {kDigits[p[i] >> 4], kDigits[p[i] & 15]};
-  return text;
-}
 
 // Every byte value turns up, in an order that differs with `seed`.
 std::vector<unsigned char> Bytes(size_t n, size_t seed) {
@@ -33,12 +26,8 @@ std::vector<unsigned char> Bytes(size_t n, size_t seed) {
   return bytes;
 }
 
-std::vector<size_t> Lengths() {
-  std::vector<size_t> lengths;
-  for (size_t n = 0; n <= 300; ++n) lengths.push_back(n);
-  for (size_t n : {1000, 2047, 2048, 2049, 4096, 4111, 70001}) lengths.push_back(n);
-  return lengths;
-}
+const std::vector<size_t> kLengths =
+    vxtest::Lengths(300, {1000, 2047, 2048, 2049, 4096, 4111, 70001});
 
 // Characters just outside the digits' ranges, the lower-case digits and bytes
 // far from them; one is planted at each position in turn.
@@ -48,22 +37,22 @@ const char kNotDigits[] = "/:@G`afg\0\x7F\x80\xFF";
 
 // Each test stops at its first failing case, which it names.
 TEST(HexBlocks, PutNMatchesTheByteLoopAtEveryLengthAndOffset) {
-  for (size_t n : Lengths()) {
+  for (size_t n : kLengths) {
     const std::vector<unsigned char> source = Bytes(n + 64, n);
     for (size_t offset = 0; offset < 64; offset += (n > 300 ? 13 : 1)) {
       CMemWriter writer;
       CPortableOutputStream(&writer).PutN(source.data() + offset, n);
       const std::string written(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
-      if (written != ReferenceEncode(source.data() + offset, n))
+      if (written != vxtest::Hex(source.data() + offset, n))
         return ADD_FAILURE() << "PutN: " << n << " bytes at offset " << offset;
     }
   }
 }
 
 TEST(HexBlocks, GetNMatchesTheByteLoopAtEveryLengthAndOffset) {
-  for (size_t n : Lengths()) {
+  for (size_t n : kLengths) {
     const std::vector<unsigned char> bytes = Bytes(n, n + 1);
-    const std::string text = ReferenceEncode(bytes.data(), n);
+    const std::string text = vxtest::Hex(bytes.data(), n);
     for (size_t offset = 0; offset < 64; offset += (n > 300 ? 13 : 1)) {
       std::vector<unsigned char> destination(n + 64, 0x5A), expected = destination;
       std::copy(bytes.begin(), bytes.end(), expected.begin() + offset);
@@ -81,8 +70,8 @@ TEST(HexBlocks, GetNMatchesTheByteLoopAtEveryLengthAndOffset) {
 // get the character at the edges of every block at the front, in the middle
 // and at the end.
 TEST(HexBlocks, GetNReportsTheFirstBadCharacterWhereverItLies) {
-  for (size_t n : Lengths()) {
-    const std::string text = ReferenceEncode(Bytes(n, n + 2).data(), n);
+  for (size_t n : kLengths) {
+    const std::string text = vxtest::Hex(Bytes(n, n + 2).data(), n);
     const size_t middle = text.size() / 2;
     for (size_t at = 0; at < text.size(); ++at) {
       if (n > 300 && at >= 64 && at + 64 < text.size() && (at < middle - 32 || at >= middle + 32))
@@ -127,10 +116,10 @@ TEST(HexBlocks, ValuesMatchTheByteLoopWithEveryByteAtEveryPlace) {
         if (width == 4) out.PutUint(static_cast<unsigned>(value));
         if (width == 8) out.PutUint64(value);
         std::string text(reinterpret_cast<const char*>(writer.GetData()), writer.GetSize());
-        if (text != ReferenceEncode(bytes, width))
+        if (text != vxtest::Hex(bytes, width))
           return ADD_FAILURE() << "Put: " << width << " bytes, byte " << b << " at " << place;
         text[2 * place + b % 2] = kNotDigits[b % (sizeof kNotDigits - 1)];
-        const std::string good = ReferenceEncode(bytes, width);
+        const std::string good = vxtest::Hex(bytes, width);
         const std::string* const texts[] = {&good, &text};
         for (const std::string* t : texts) {
           CMemReader reader(reinterpret_cast<const unsigned char*>(t->data()), t->size());

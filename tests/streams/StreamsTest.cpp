@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "support/AllocationFailure.h"
+#include "support/Cases.h"
 #include "vexlo/vexlo.h"
 
 using namespace vx;
@@ -54,11 +55,6 @@ std::string Shown(const CBitVector& v) {
   std::string bits;
   for (size_t i = 0; i < v.Size(); ++i) bits += v.Test(i) ? '1' : '0';
   return bits;
-}
-std::string Hex(const std::string& raw) {
-  std::string hex;
-  for (unsigned char c : raw) hex += {"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
-  return hex;
 }
 template <class F>
 std::string WhatOf(F f) try {  // the what() of the exception that f throws
@@ -117,7 +113,10 @@ std::vector<std::string> Wire(int f) {
       n(10), "\x05\x02", n(0), ""};
   // clang-format on
   for (size_t k : kBlocks) w.push_back(Sample(k));
-  for (size_t i = 0; f == 1 && i < w.size(); ++i) w[i] = Hex(i < 2 ? (i ? "F" : "T") : w[i]);
+  for (size_t i = 0; f == 1 && i < w.size(); ++i) {
+    const std::string raw = i < 2 ? (i ? "F" : "T") : w[i];
+    w[i] = vxtest::Hex(reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
+  }
   return w;
 }
 
@@ -294,27 +293,21 @@ TEST(Streams, LongsPutFourBytesAndCopiesCountAlone) {
   CPortableOutputStream portable(&ch);
   binary.PutLong(static_cast<long>(std::int64_t{0x100000002}));
   portable.PutLong(static_cast<long>(std::int64_t{0x100000002}));
-  EXPECT_EQ(ch.text,
-            "\x02\0\0\0"
-            "02000000"_b);
+  EXPECT_EQ(ch.text, "\x02\0\0\0"_b + "02000000");
   CBinaryOutputStream binaryCopy(binary);
   CPortableOutputStream portableCopy(portable);
   binaryCopy.PutBYTE(0xAB);
   portableCopy.PutBYTE(0xCD);
-  EXPECT_EQ(ch.text,
-            "\x02\0\0\0"
-            "02000000\xAB"
-            "CD"_b);
-  EXPECT_EQ(binary.Tell(), 4u);
-  EXPECT_EQ(binaryCopy.Tell(), 5u);
-  EXPECT_EQ(portable.Tell(), 4u);
-  EXPECT_EQ(portableCopy.Tell(), 5u);
-  EXPECT_FALSE(binary.IsMeasure());
-  EXPECT_FALSE(portable.IsMeasure());
+  EXPECT_EQ(ch.text, "\x02\0\0\0"_b + "02000000\xAB" + "CD");
+  const auto tells = [&] {
+    return std::vector<size_t>{binary.Tell(), binaryCopy.Tell(), portable.Tell(),
+                               portableCopy.Tell()};
+  };
+  EXPECT_EQ(tells(), std::vector<size_t>({4, 5, 4, 5})) << "binary, its copy, portable, its copy";
+  EXPECT_FALSE(binary.IsMeasure() || portable.IsMeasure());
   binary = binaryCopy;
   portable = portableCopy;
-  EXPECT_EQ(binary.Tell(), 5u) << "assignment takes the count";
-  EXPECT_EQ(portable.Tell(), 5u) << "assignment takes the count";
+  EXPECT_EQ(tells(), std::vector<size_t>({5, 5, 5, 5})) << "assignment takes the count";
 }
 
 // Bit vectors of no bits, moved, and resized across a partial byte hold their

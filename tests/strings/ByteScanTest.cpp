@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Cases.h"
+
 namespace {
 
 using vx::detail::AsciiUpperByte;
@@ -47,6 +49,8 @@ const ScanKernels kEntryPoints = {"entry points", vx::detail::FindBytePair,
                                   vx::detail::FindBytePairAsciiUpper, vx::detail::EqualPrefix,
                                   vx::detail::AsciiUpperEqualPrefix};
 
+const std::vector<size_t> kLengths = vxtest::Lengths(200, {255, 256, 257, 511, 1000, 4099});
+
 std::vector<const ScanKernels*> Variants() {
   std::vector<const ScanKernels*> all{&kEntryPoints};
   for (size_t i = 0; i < vx::detail::ScanKernelCount(); ++i) {
@@ -55,20 +59,13 @@ std::vector<const ScanKernels*> Variants() {
   return all;
 }
 
-std::vector<size_t> Lengths() {
-  std::vector<size_t> lengths;
-  for (size_t n = 0; n <= 200; ++n) lengths.push_back(n);
-  for (size_t n : {255, 256, 257, 511, 1000, 4099}) lengths.push_back(n);
-  return lengths;
-}
-
 // Two texts that agree (exactly, or only once folded) up to a chosen
 // position and differ there, at every offset from the start of a buffer.
 TEST(ByteScan, EqualPrefixesAgreeWithTheByteLoop) {
   std::mt19937 random(7);
   const auto pick = [&] { return static_cast<char>(kAlphabet[random() % sizeof kAlphabet]); };
   for (const ScanKernels* kernels : Variants()) {
-    for (size_t n : Lengths()) {
+    for (size_t n : kLengths) {
       for (size_t offset = 0; offset < 3; ++offset) {
         const size_t at = n == 0 ? 0 : random() % (n + 1);
         std::string a(offset, '-'), b(offset, '+');
@@ -102,7 +99,7 @@ TEST(ByteScan, EqualPrefixesAgreeWithTheByteLoop) {
 TEST(ByteScan, BytePairSearchesAgreeWithTheByteLoop) {
   std::mt19937 random(11);
   for (const ScanKernels* kernels : Variants()) {
-    for (size_t n : Lengths()) {
+    for (size_t n : kLengths) {
       if (n == 0) continue;
       std::string text;
       for (size_t i = 0; i < n; ++i) text += static_cast<char>(kAlphabet[random() % 6]);
@@ -131,7 +128,7 @@ TEST(ByteScan, BytePairSearchesAgreeWithTheByteLoop) {
 // nowhere, in texts of the other bytes; with the block edges at 16 and 32.
 TEST(ByteScan, ByteSearchAgreesWithTheByteLoop) {
   std::mt19937 random(13);
-  for (size_t n : Lengths()) {
+  for (size_t n : kLengths) {
     for (size_t offset = 0; offset < 3; ++offset) {
       const char needle = static_cast<char>(kAlphabet[random() % sizeof kAlphabet]);
       std::string text(offset, needle);

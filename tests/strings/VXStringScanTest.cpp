@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/Cases.h"
 #include "support/Platform.h"
 
 #if defined(__GLIBC__)
@@ -36,7 +37,6 @@ using vx::VXString;
 using Mode = VXString::ECaseComp;
 constexpr Mode kExact = VXString::Exact;
 constexpr Mode kIgnore = VXString::IgnoreCase;
-const char kLatin9[] = "en_US.ISO-8859-15";
 
 // --- The references --------------------------------------------------------
 
@@ -79,6 +79,9 @@ int Compare(const std::string& a, const std::string& b, const Keys& key) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// Every length to 300 (both sides of the folding table's 256), and two long texts.
+const std::vector<size_t> kLengths = vxtest::Lengths(300, {1024 + 3, 8192 + 37});
+
 int Sign(int v) { return (v > 0) - (v < 0); }
 
 bool IsAsciiLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
@@ -97,15 +100,6 @@ char Twin(char c) {
 
 // --- Cases -----------------------------------------------------------------
 
-// Every length to 300, and two long texts.
-std::vector<size_t> Lengths() {
-  std::vector<size_t> lengths;
-  for (size_t n = 0; n <= 300; ++n) lengths.push_back(n);
-  lengths.push_back(1024 + 3);
-  lengths.push_back(8192 + 37);
-  return lengths;
-}
-
 // Every position from 0 to `last`; in a long text the first and last 20 and
 // every 1024th.
 std::vector<size_t> Positions(size_t last) {
@@ -118,21 +112,10 @@ std::vector<size_t> Positions(size_t last) {
 
 const char* Name(Mode mode) { return mode == kExact ? "Exact" : "IgnoreCase"; }
 
-// A locale that folds the Latin letters above 0x7F: Latin-9 from the test
-// setup (Linux), or code page 1252 (Windows); null when there is none.
-const char* LatinLocale() {
-  const char* name = nullptr;
-  for (const char* candidate : {kLatin9, ".1252"}) {
-    if (name == nullptr && std::setlocale(LC_CTYPE, candidate) != nullptr) name = candidate;
-  }
-  std::setlocale(LC_CTYPE, "C");
-  return name;
-}
-
 // Runs `check(locale)` in the default locale, then in the Latin one; "C" again after.
 template <class Check>
 void InEachLocale(const Check& check) {
-  const char* const latin = LatinLocale();
+  const char* const latin = vxtest::LatinLocale();
   for (const char* locale : {"C", latin}) {
     if (locale == nullptr) VXTEST_NO_LATIN_LOCALE();
     std::setlocale(LC_CTYPE, locale);
@@ -184,7 +167,7 @@ void CheckSearch(Mode mode, const char* locale) {
     std::string filler, before;
     while (filler.size() < 8300) filler += row.filler;
     while (before.size() < 64) before += pat;
-    for (const size_t length : Lengths()) {
+    for (const size_t length : kLengths) {
       for (const size_t p : Positions(length + 1 >= pat.size() ? length + 1 - pat.size() : 0)) {
         const size_t start = (length + 5 * p) % 64;
         const int kind = static_cast<int>((length + p) % 3);
@@ -238,7 +221,7 @@ void CheckCompare(Mode mode, const char* locale) {
   const std::string alphabet =
       "@AZ[`az{\x80\x9f\xa0\xbf\xc0\xc9\xd7\xdf\xe0\xe9\xf7\xfe\xff\0Mm_\xa6\xa8\xbc\xbd"s;
   size_t n = 0;
-  for (const size_t length : Lengths()) {
+  for (const size_t length : kLengths) {
     std::string a;
     for (size_t k = 0; k < length; ++k) a += alphabet[(5 * k + length) % alphabet.size()];
     for (const size_t d : Positions(length)) {
@@ -319,7 +302,7 @@ TEST(VXStringScan, EveryByteAgainstEveryByte) {
 // and two bytes in the default locale, in short texts and long ones; the
 // locale changes by setlocale, and for one thread by uselocale.
 TEST(VXStringScan, ALocaleChangedBetweenCallsIsSeenAtTheNextCall) {
-  const char* const latin = LatinLocale();
+  const char* const latin = vxtest::LatinLocale();
   if (latin == nullptr) VXTEST_NO_LATIN_LOCALE();
   const std::string pad(300, 'a');
   const VXString shortE("\xe9"), longE((pad + "\xe9").c_str());
@@ -405,10 +388,6 @@ const OrderRow kOrders[] = {
      [](const Forms& l, const Forms& r) { return Sign(l.string.compareTo(r.string)); }},
     {"compareTo(text)", kText,
      [](const Forms& l, const Forms& r) { return Sign(l.string.compareTo(r.text)); }},
-    {"compareTo(view's bytes)", kView,
-     [](const Forms& l, const Forms& r) {
-       return Sign(l.string.compareTo(r.view.data(), r.view.length()));
-     }},
     {"string < string", kString,
      [](const Forms& l, const Forms& r) {
        const VXString &a = l.string, &b = r.string;
@@ -425,7 +404,7 @@ TEST(VXStringScan, EqualityAndOrderOfStringsViewsAndTexts) {
   const std::string alphabet = "@AZ[`az{\x80\xc9\xe9\xffMm";
   const Keys exact(kExact);
   size_t n = 0;
-  for (const size_t length : Lengths()) {
+  for (const size_t length : kLengths) {
     std::string t;
     for (size_t k = 0; k < length; ++k) t += alphabet[(5 * k + length) % alphabet.size()];
     for (const size_t d : Positions(length)) {

@@ -1,6 +1,8 @@
 #include "support/Platform.h"
 
+#include <clocale>
 #include <cstdlib>
+#include <initializer_list>
 
 #if defined(_WIN32)
 # ifndef WIN32_LEAN_AND_MEAN
@@ -22,5 +24,14 @@ bool RunningUnderWine() {
 }
 
 bool LatinLocaleExpected() { return std::getenv("LOCPATH") != nullptr; }
+
+const char* LatinLocale() {
+  const char* name = nullptr;
+  for (const char* candidate : {"en_US.ISO-8859-15", ".1252"}) {
+    if (name == nullptr && std::setlocale(LC_CTYPE, candidate) != nullptr) name = candidate;
+  }
+  std::setlocale(LC_CTYPE, "C");
+  return name;
+}
 
 }  // namespace vxtest

@@ -19,6 +19,11 @@ bool RunningUnderWine();
 /// of skipping, so a locale that stopped loading cannot pass unnoticed.
 bool LatinLocaleExpected();
 
+/// The name of a locale that changes the case of the Latin letters above
+/// 0x7F: Latin-9 from the test setup (Linux), or code page 1252 (Windows);
+/// null when there is none. Leaves LC_CTYPE at "C".
+const char* LatinLocale();
+
 }  // namespace vxtest
 
 /// Ends the current test (or helper) when no Latin locale could be set:
