@@ -22,6 +22,9 @@ git ls-files 'vexlo/*.cpp' 'tavric/*.cpp' |
   { grep -E "(warning|error):" || true; } | sort -u > build/tidy.log
 if [ -s build/tidy.log ]; then cat build/tidy.log; exit 1; fi
 
+echo "--- slip lists (every planted text found once)"
+python3 scripts/slips.py --check
+
 echo "--- doxygen (warnings are errors)"
 doxygen docs/Doxyfile
 echo "style: clang-format, clang-tidy and doxygen clean"
