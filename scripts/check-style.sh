@@ -4,7 +4,7 @@
 # (for compile_commands.json); scripts/test.sh makes one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh clang-format clang-tidy doxygen
+scripts/setup.sh clang-format clang-tidy doxygen python3
 [ -f build/dev/compile_commands.json ] || cmake --preset dev >/dev/null
 
 echo "--- clang-format"
