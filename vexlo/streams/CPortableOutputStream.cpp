@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
 #include "vexlo/streams/internal/OutputStreamBody.h"

@@ -35,7 +35,7 @@
 #include <new>
 
 #include "vexlo/streams/PersistTypeUnion.h"
-#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/tvc/ITVCBinaryReader.h"
 

@@ -24,7 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/internal/ByteOrder.h"
 #include "vexlo/tvc/ITVCBinaryWriter.h"
 
 namespace vx {
