@@ -104,13 +104,8 @@ class VX_API CBinaryInputStream : public tvc::ITVCInStream {
  private:
   /// Reads `n` bytes (1, 2, 4 or 8) into `u.bytes`.
   void ReadType(PersistTypeUnion& u, size_t n);
-  /// Reads one value as wide as `Wire` and stores it, converted to `T`
-  /// (sign- or zero-extended), only once it was read and decoded whole.
-  template <class Wire, class T>
-  void GetAs(T& value);
-
-  tvc::ITVCBinaryReader* reader;
-  size_t lengthLimit;
+  tvc::ITVCBinaryReader* reader_;
+  size_t lengthLimit_;
 };
 
 }  // namespace vx

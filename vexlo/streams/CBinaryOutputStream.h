@@ -95,8 +95,8 @@ class VX_API CBinaryOutputStream : public tvc::ITVCOutStream {
  private:
   void Put(const void* value, size_t width);
 
-  tvc::ITVCBinaryWriter* writer;
-  size_t byteCount;
+  tvc::ITVCBinaryWriter* writer_;
+  size_t byteCount_;
 };
 
 }  // namespace vx

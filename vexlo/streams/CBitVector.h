@@ -80,9 +80,9 @@ class VX_API CBitVector {
   virtual ~CBitVector();
 
   /// The number of bits.
-  size_t Size() const noexcept { return bitCount; }
+  size_t Size() const noexcept { return bitCount_; }
   /// Whether there are no bits.
-  bool Empty() const noexcept { return bitCount == 0; }
+  bool Empty() const noexcept { return bitCount_ == 0; }
   /// Whether bit `index` is set.
   bool Test(size_t index) const;
   /// Sets bit `index` to `value`.
@@ -108,10 +108,10 @@ class VX_API CBitVector {
   static unsigned char* Allocate(size_t byteCount);
   void ClearPadding() noexcept;
 
-  /// ByteCountFor(bitCount) bytes, null when there are none; the bits past
-  /// `bitCount` in the last byte are always 0.
-  unsigned char* bytes;
-  size_t bitCount;
+  /// ByteCountFor(bitCount_) bytes, null when there are none; the bits past
+  /// `bitCount_` in the last byte are always 0.
+  unsigned char* bytes_;
+  size_t bitCount_;
 };
 
 }  // namespace vx

@@ -109,8 +109,8 @@ class VX_API CPortableOutputStream : public tvc::ITVCOutStream {
   /// Counts, encodes and writes the `n` bytes at `bytes` in one `Write`.
   void WriteType(const unsigned char* bytes, size_t n);
 
-  tvc::ITVCBinaryWriter* writer;
-  size_t byteCount;
+  tvc::ITVCBinaryWriter* writer_;
+  size_t byteCount_;
 };
 
 }  // namespace vx

@@ -11,6 +11,7 @@
 /// result is exactly the byte loops'.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vx {
 namespace detail {
@@ -18,6 +19,11 @@ namespace detail {
 /// The digits of the portable text, indexed by a nibble value 0 to 15; the
 /// one definition of its alphabet, from which every table is derived.
 constexpr char kHexDigits[17] = "0123456789ABCDEF";
+
+/// The largest block whose text, two characters per byte, has a size that
+/// `size_t` can express; the portable streams refuse larger blocks with
+/// `std::bad_array_new_length` before anything else happens.
+constexpr size_t kMaxHexBlockSize = SIZE_MAX / 2;
 
 /// Writes the digits of the first `k` bytes at `in` to `out` (2k characters,
 /// for each byte the digit of its high nibble first, upper case) and returns
