@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <typeinfo>
 
 #include "vexlo/internal/ByteOrder.h"
+#include "vexlo/streams/CBinaryInputStream.h"
 #include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/internal/HexBlocks.h"
 #include "vexlo/streams/internal/InputStreamBody.h"
+#include "vexlo/streams/internal/LengthLimit.h"
 
 namespace vx {
 
@@ -165,6 +168,30 @@ size_t CPortableInputStream::GetLengthLimit() const { return lengthLimit_; }
 
 void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
   Body(reader_).GetValueBytes(u.bytes, n);
+}
+
+// The limit is found by the stream's type, so this has to name both input
+// streams. Neither a virtual operation nor a base class could carry it
+// without changing the binary interface: the typed input interface's
+// operations and their order are fixed, and a new base would change the
+// streams' layout and type information. The exact type is asked first,
+// which costs a comparison where a dynamic_cast walks the hierarchy; classes
+// derived from the two streams take the longer way.
+size_t detail::LengthLimitOf(const tvc::ITVCInStream& stream) {
+  const std::type_info& type = typeid(stream);
+  if (type == typeid(CBinaryInputStream)) {
+    return static_cast<const CBinaryInputStream&>(stream).GetLengthLimit();
+  }
+  if (type == typeid(CPortableInputStream)) {
+    return static_cast<const CPortableInputStream&>(stream).GetLengthLimit();
+  }
+  if (const auto* binary = dynamic_cast<const CBinaryInputStream*>(&stream)) {
+    return binary->GetLengthLimit();
+  }
+  if (const auto* portable = dynamic_cast<const CPortableInputStream*>(&stream)) {
+    return portable->GetLengthLimit();
+  }
+  return SIZE_MAX;
 }
 
 }  // namespace vx
