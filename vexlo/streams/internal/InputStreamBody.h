@@ -18,6 +18,19 @@
 namespace vx {
 namespace detail {
 
+/// Reads an `n`-byte block in `Format` (see `InputStreamBody`) into
+/// `destination`; `std::bad_alloc` for the scratch area comes before
+/// anything is read. Apart from the body, so that a stream's `GetN` is one
+/// jump to it.
+template <class Format>
+void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
+  if (n > Format::kMaxBlock) throw std::bad_array_new_length();
+  const size_t length = Format::EncodedSize(n);
+  CScratchArea<unsigned char> scratch(length);
+  reader->Read(scratch.get(), length);
+  Format::Decode(scratch.get(), n, destination);
+}
+
 /// The gets of an input stream whose format is `Format`, a type with
 ///
 ///     static constexpr bool kEncodedAsIs;             // the channel holds the bytes themselves
@@ -51,14 +64,8 @@ class InputStreamBody {
   void GetUint64(std::uint64_t& value) { Get<std::uint64_t>(value); }
   void GetSizet(size_t& value) { Get<std::uint64_t>(value); }
 
-  /// Reads an `n`-byte block into `destination`; `std::bad_alloc` for the
-  /// scratch area comes before anything is read.
   void GetN(void* destination, size_t n) {
-    if (n > Format::kMaxBlock) throw std::bad_array_new_length();
-    const size_t length = Format::EncodedSize(n);
-    CScratchArea<unsigned char> scratch(length);
-    reader_->Read(scratch.get(), length);
-    Format::Decode(scratch.get(), n, static_cast<unsigned char*>(destination));
+    ReadBlock<Format>(reader_, static_cast<unsigned char*>(destination), n);
   }
 
   /// Reads a value of `n` bytes (1, 2, 4 or 8) into `bytes`, a local of the
