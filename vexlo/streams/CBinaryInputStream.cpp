@@ -35,7 +35,7 @@ CBinaryInputStream::CBinaryInputStream(IReadWriteDevice* device) : CBinaryInputS
 // A byte other than 00 and 01 cannot have come from a bool: the reader is out
 // of step with the writer, which taking it as true would hide.
 void CBinaryInputStream::GetBool(bool& value) {
-  unsigned char byte = 0;
+  unsigned char byte;
   Body(reader_).GetValueBytes(&byte, 1);
   if (byte > 1) {
     char message[CStreamFormatException::MaxMessageLength + 1];

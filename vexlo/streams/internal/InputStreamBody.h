@@ -18,10 +18,12 @@
 namespace vx {
 namespace detail {
 
+// The two reads of the body, apart from it so that the compiler keeps one
+// copy of each per format, which the gets call or jump to.
+
 /// Reads an `n`-byte block in `Format` (see `InputStreamBody`) into
 /// `destination`; `std::bad_alloc` for the scratch area comes before
-/// anything is read. Apart from the body, so that a stream's `GetN` is one
-/// jump to it.
+/// anything is read.
 template <class Format>
 void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
   if (n > Format::kMaxBlock) throw std::bad_array_new_length();
@@ -29,6 +31,19 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
   CScratchArea<unsigned char> scratch(length);
   reader->Read(scratch.get(), length);
   Format::Decode(scratch.get(), n, destination);
+}
+
+/// Reads a value of `n` bytes (1, 2, 4 or 8) in `Format` into `bytes`, a
+/// local of the caller's that becomes its variable only later.
+template <class Format>
+void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
+  if constexpr (Format::kEncodedAsIs) {
+    reader->Read(bytes, n);
+  } else {
+    unsigned char text[Format::EncodedSize(8)];
+    reader->Read(text, Format::EncodedSize(n));
+    Format::Decode(text, n, bytes);
+  }
 }
 
 /// The gets of an input stream whose format is `Format`, a type with
@@ -68,17 +83,8 @@ class InputStreamBody {
     ReadBlock<Format>(reader_, static_cast<unsigned char*>(destination), n);
   }
 
-  /// Reads a value of `n` bytes (1, 2, 4 or 8) into `bytes`, a local of the
-  /// caller's that becomes its variable only later.
-  void GetValueBytes(unsigned char* bytes, size_t n) {
-    if constexpr (Format::kEncodedAsIs) {
-      reader_->Read(bytes, n);
-    } else {
-      unsigned char text[Format::EncodedSize(8)];
-      reader_->Read(text, Format::EncodedSize(n));
-      Format::Decode(text, n, bytes);
-    }
-  }
+  /// Reads a value of `n` bytes into `bytes` (see `ReadValue`).
+  void GetValueBytes(unsigned char* bytes, size_t n) { ReadValue<Format>(reader_, bytes, n); }
 
  private:
   // A reader may fill part of its buffer before it throws: the value reaches
