@@ -3,6 +3,32 @@
 
 /// \file
 /// The library's one public header: includes every public class.
+///
+/// Conventions
+/// -----------
+/// Rules that several classes share, written here once; each class's header
+/// says what is particular to it.
+/// - **Destruction.** The byte reader and writer interfaces and the typed
+///   input interface have no virtual destructor: their objects are destroyed
+///   through their own type, and the file and memory readers and writers are
+///   `final`.
+/// - **Streams and channels.** A stream does not own its channel, which must
+///   outlive it, tests nothing about it and keeps no buffer between calls.
+///   Copies of a stream use the same channel, and an output stream's copy
+///   starts from its source's count.
+/// - **Scratch area.** A stream works on the stack up to 4096 bytes. A larger
+///   block, its text or a string read takes one heap array of exactly its
+///   size, obtained before anything is read or written and freed on every
+///   exit: `std::bad_alloc` may come first (`std::bad_array_new_length` for a
+///   size no array can have).
+/// - **Length limit.** A string or bit vector read from a stream announces its
+///   length, and room for it is made before its bytes are read. For input
+///   from another process, `SetLengthLimit(n)` on either input stream refuses
+///   every such length above `n` bytes (for a bit vector, the `(bits + 7) / 8`
+///   bytes its count implies) with `CStreamFormatException`, which names both
+///   numbers, before anything is allocated; the target keeps its value. The
+///   limit starts at the largest `size_t` and goes with copies of the stream;
+///   `GetN` is not limited, its count being the caller's.
 
 #include "vexlo/Export.h"
 

@@ -1,7 +1,10 @@
+// Also the anchor of IReadWriteDevice, which lives in its header alone (see
+// tvc/HeaderClasses.cpp).
 #include "vexlo/channels/CMemStreamBuf.h"
 
 #include "vexlo/channels/CMemReader.h"
 #include "vexlo/channels/CMemWriter.h"
+#include "vexlo/channels/IReadWriteDevice.h"
 
 namespace vx {
 

@@ -17,11 +17,8 @@ class CMemWriter;
 /// back what a write buffer holds, build a read buffer over its `str()` and
 /// `out_waiting()`.
 ///
-/// The buffer owns its one channel, made on the heap by the constructor and
-/// destroyed with the buffer, also when the buffer is destroyed through an
-/// `IReadWriteDevice*`. `GetReader()` and `GetWriter()` return the same
-/// pointer on every call; streams made from the buffer must not outlive it.
-/// Buffers are not copyable.
+/// The buffer owns its one channel, made by the constructor and destroyed
+/// with the buffer. Buffers are not copyable.
 ///
 ///     vx::CMemStreamBuf out;                    // write buffer, 1024 bytes
 ///     out.GetWriter()->Write("hello", 5);

@@ -26,9 +26,6 @@ namespace vx {
 ///     terminator: 6 needed    -> capacity max(5 + 2, 6) = 7
 ///     after:   [01 02 03 04 05 00 __]    size 5, capacity 7
 ///
-/// The destructor is not virtual (the writer interface has none), so the
-/// class is `final`: it is destroyed through its own type only.
-///
 /// Failures: when storage cannot be obtained, the allocator's
 /// `std::bad_alloc` propagates; a size beyond the largest buffer (more than
 /// PTRDIFF_MAX bytes, the `max_size()` of a byte vector) throws

@@ -8,13 +8,12 @@
 namespace vx {
 
 /// An object that hands out a byte reader and a byte writer that it owns.
-///
-/// - `GetReader()` / `GetWriter()` return the same pointer on every call; it
-///   stays valid until the device is destroyed and is never deleted by the
-///   caller. Either may be null when the device offers only one direction.
-/// - Typed streams constructed from a device call one of them once, in their
-///   constructor; such streams must not outlive the device.
-/// - Devices may be destroyed through this interface.
+/// `GetReader()` and `GetWriter()` return the same pointer on every call,
+/// valid until the device is destroyed and never deleted by the caller;
+/// either may be null when the device offers one direction only. A typed
+/// stream made from a device asks it once, in its constructor (what that
+/// throws passes to the caller), and must not outlive it; made from a device
+/// without that direction, it must not be used.
 ///
 ///     vx::CMemStreamBuf buffer;                 // a write device
 ///     vx::CPortableOutputStream out(buffer);    // calls GetWriter() once
@@ -28,7 +27,6 @@ class VX_API IReadWriteDevice {
   virtual ~IReadWriteDevice() = default;
 
  protected:
-  // Devices are made and copied through their concrete type.
   IReadWriteDevice() = default;                                    ///< Implementations only.
   IReadWriteDevice(const IReadWriteDevice&) = default;             ///< Implementations only.
   IReadWriteDevice& operator=(const IReadWriteDevice&) = default;  ///< Implementations only.

@@ -10,35 +10,18 @@
 namespace vx {
 
 /// A byte queue in memory that is a reader and a writer at once: `Write`
-/// appends at the end of one growable buffer, `Read` consumes from a separate
-/// read position. Reading never discards bytes; `forward()` rewinds the read
-/// position to read everything again. One side of an exchange writes values
-/// through a stream on the writer face and sends `str()` and its length;
-/// the other adopts the received block and reads the values back.
-///
-/// Layout: one buffer of `GetCapacity()` bytes; the bytes written so far
-/// occupy its start, and the read position lies within them.
-///
-///     Write("abc", 3) on an empty queue:   [61 62 63 __ ... __]  capacity 16
-///     Read(&c, 1):                              ^ read position 1, out_waiting() 2
+/// appends at the end of one growable buffer, whose start holds the bytes
+/// written so far, and `Read` consumes from a read position within them.
+/// Reading never discards bytes; `forward()` rewinds the read position to
+/// read everything again. One side of an exchange writes values through a
+/// stream on the writer face and sends `str()` and its length; the other
+/// adopts the received block and reads the values back.
 ///
 /// Growth: the first `Write` allocates 16 bytes when it brings fewer than 8
-/// bytes, else twice its count (also a `Write` of 0 bytes allocates). A later
-/// `Write` that does not fit grows the capacity to
-/// (3 * (capacity + count)) / 2. Example: 3 bytes allocate 16; 20 more grow to
-/// 54. The buffer never shrinks. `GetCapacity()` is an addition that makes
-/// the rule observable.
-///
-/// Failures: `Read` of more bytes than are waiting throws
-/// `tvc::TVCBufferUnderrunException` and changes nothing (nothing is logged).
-/// `Write` propagates the allocator's `std::bad_alloc`, and throws
-/// `std::bad_array_new_length` (also a `std::bad_alloc`) for a capacity
-/// beyond the largest buffer (the growth formula overflowing `size_t`, or
-/// more than PTRDIFF_MAX bytes), in both cases before anything changes.
-/// `data` may point into the queue's own bytes (`str()`).
-///
-/// Copies own their bytes: a copy gets storage of its own with the same
-/// capacity, the same bytes and both positions of its source.
+/// bytes, else twice its count (a `Write` of 0 bytes allocates too). A later
+/// `Write` that does not fit grows the capacity to (3 * (capacity + count))
+/// / 2: 3 bytes allocate 16, 20 more grow to 54. The buffer never shrinks;
+/// `GetCapacity()` makes the rule observable.
 ///
 ///     vx::PXIpcStreamBuf queue;
 ///     queue.Write("\x01\x02", 2);
@@ -72,8 +55,11 @@ class VX_API PXIpcStreamBuf : public tvc::ITVCBinaryReader, public tvc::ITVCBina
   /// nothing. A read of 0 bytes always succeeds.
   void Read(void* buffer, size_t count) override;
 
-  /// Appends the `count` bytes at `data` (not read when `count` is 0),
-  /// growing the storage first by the rule above. Strong guarantee.
+  /// Appends the `count` bytes at `data` (not read when `count` is 0; it may
+  /// lie in the queue's own bytes), growing the storage first by the rule
+  /// above. Throws the allocator's `std::bad_alloc`, or
+  /// `std::bad_array_new_length` for a capacity beyond PTRDIFF_MAX bytes or
+  /// `size_t`, before anything changes.
   void Write(const void* data, size_t count) override;
 
   /// The bytes written and not yet read.

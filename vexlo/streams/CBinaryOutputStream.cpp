@@ -4,9 +4,6 @@
 
 namespace vx {
 
-static_assert(sizeof(short) == 2 && sizeof(int) == 4 && sizeof(double) == 8,
-              "the layout's widths are those of the host's types, except for long");
-
 namespace {
 
 // The binary layout is the value bytes themselves. The count moves only once
@@ -20,19 +17,49 @@ struct BinaryFormat {
   }
 };
 
-}  // namespace
+using Body = detail::OutputStreamBody<BinaryFormat>;
 
-VX_DEFINE_OUTPUT_STREAM_MEMBERS(CBinaryOutputStream, BinaryFormat)
+}  // namespace
 
 CBinaryOutputStream::CBinaryOutputStream(tvc::ITVCBinaryWriter& writer)
     : CBinaryOutputStream(&writer) {}
+CBinaryOutputStream::CBinaryOutputStream(tvc::ITVCBinaryWriter* writer)
+    : writer_(writer), byteCount_(0) {}
+CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice& device)
+    : writer_(device.GetWriter()), byteCount_(0) {}
+CBinaryOutputStream::CBinaryOutputStream(IReadWriteDevice* device) : CBinaryOutputStream(*device) {}
+CBinaryOutputStream::~CBinaryOutputStream() = default;
+
+// A bool is its own byte, 01 or 00.
+void CBinaryOutputStream::PutBool(bool value) { Body(writer_, byteCount_).PutN(&value, 1); }
+void CBinaryOutputStream::PutChar(char value) { Body(writer_, byteCount_).PutChar(value); }
+void CBinaryOutputStream::PutBYTE(unsigned char value) { Body(writer_, byteCount_).PutBYTE(value); }
+void CBinaryOutputStream::PutInt(int value) { Body(writer_, byteCount_).PutInt(value); }
+void CBinaryOutputStream::PutUint(unsigned int value) { Body(writer_, byteCount_).PutUint(value); }
+void CBinaryOutputStream::PutShort(short value) { Body(writer_, byteCount_).PutShort(value); }
+void CBinaryOutputStream::PutLong(long value) { Body(writer_, byteCount_).PutLong(value); }
+void CBinaryOutputStream::PutDWORD(unsigned long value) {
+  Body(writer_, byteCount_).PutDWORD(value);
+}
+void CBinaryOutputStream::PutWORD(unsigned short value) {
+  Body(writer_, byteCount_).PutWORD(value);
+}
+void CBinaryOutputStream::PutDouble(double value) { Body(writer_, byteCount_).PutDouble(value); }
+void CBinaryOutputStream::PutInt64(const std::int64_t& value) {
+  Body(writer_, byteCount_).PutInt64(value);
+}
+void CBinaryOutputStream::PutUint64(const std::uint64_t& value) {
+  Body(writer_, byteCount_).PutUint64(value);
+}
+void CBinaryOutputStream::PutSizet(size_t value) { Body(writer_, byteCount_).PutSizet(value); }
+void CBinaryOutputStream::PutN(const void* data, size_t count) {
+  Body(writer_, byteCount_).PutN(data, count);
+}
+size_t CBinaryOutputStream::Tell() { return byteCount_; }
+bool CBinaryOutputStream::IsMeasure() { return false; }
 
 void CBinaryOutputStream::Put(const void* value, size_t width) {
-  BinaryFormat::Write(writer, byteCount, static_cast<const unsigned char*>(value), width);
-}
-
-void CBinaryOutputStream::PutBool(bool value) {
-  BinaryFormat::Write(writer, byteCount, reinterpret_cast<const unsigned char*>(&value), 1);
+  Body(writer_, byteCount_).PutN(value, width);
 }
 
 }  // namespace vx

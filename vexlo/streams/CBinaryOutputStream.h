@@ -19,14 +19,9 @@ namespace vx {
 /// - The output is the concatenation, in call order, of the bytes of the
 ///   values put. There is no header, type tag, length prefix, alignment,
 ///   padding or terminator: a reader must know the sequence of types.
-/// - A value of width w is its w bytes, least significant first: integers in
-///   two's complement where signed, a `double` as its IEEE 754 binary64 bit
-///   pattern (NaN payloads and the sign of zero kept).
-/// - Widths: `bool`, `char`, `unsigned char` 1; `short`, `unsigned short` 2;
-///   `int`, `unsigned int`, `long`, `unsigned long` 4; `double`, the 64-bit
-///   integers and `size_t` 8. `long` and `unsigned long` are 32-bit values
-///   here also where the platform's `long` is 64 bits wide: `PutLong` and
-///   `PutDWORD` write the low 4 bytes of their argument.
+/// - A value is its bytes at the width of `tvc::ITVCOutStream`, least
+///   significant first: integers in two's complement where signed, a
+///   `double` as its bit pattern (NaN payloads and the sign of zero kept).
 /// - A bool is one byte: 01 for true, 00 for false.
 /// - A block put with `PutN` is its n bytes unchanged, with no count.
 ///
@@ -41,32 +36,22 @@ namespace vx {
 ///     out.PutN("Hi!", 3);        // 48 69 21
 ///     // out.Tell() == 30
 ///
-/// Behaviour
-/// ---------
-/// - Every put makes exactly one `Write` call carrying the whole value, also
-///   `PutN` with a count of 0. No put allocates or copies: `PutN` hands the
-///   caller's block to the writer, and `PutInt64`/`PutUint64` the caller's
-///   referenced variable itself.
-/// - `Tell()` is the number of bytes put; a put is counted once its `Write`
-///   has returned. Whatever the writer throws passes unchanged and leaves the
-///   count as it was; the stream stays usable.
-/// - The stream keeps no buffer, does not own its writer (which must outlive
-///   it) and validates nothing. Copies write to the same writer and keep
-///   counts of their own, starting from the source's.
+/// No put allocates or copies: `PutN` hands the caller's block to the writer,
+/// `PutInt64` and `PutUint64` the caller's variable itself. `Tell()` counts a
+/// put once its `Write` has returned, so a writer that throws leaves the
+/// count as it was.
 class VX_API CBinaryOutputStream : public tvc::ITVCOutStream {
  public:
   /// Writes to `writer`.
   explicit CBinaryOutputStream(tvc::ITVCBinaryWriter& writer);
   /// Writes to `*writer`; a null writer is accepted but must not be put to.
   explicit CBinaryOutputStream(tvc::ITVCBinaryWriter* writer);
-  /// Writes to `device.GetWriter()`, asked for once, here. What `GetWriter`
-  /// throws passes to the caller. A device without writer gives a stream
-  /// that must not be put to.
+  /// Writes to `device.GetWriter()`.
   explicit CBinaryOutputStream(IReadWriteDevice& device);
   /// As the reference form; `device` must not be null.
   explicit CBinaryOutputStream(IReadWriteDevice* device);
 
-  /// A stream on the same writer; see the class comment for what is shared.
+  /// A stream on the same writer (see Conventions in vexlo.h).
   CBinaryOutputStream(const CBinaryOutputStream&) = default;
   /// Takes the source's writer and count; returns `*this`.
   CBinaryOutputStream& operator=(const CBinaryOutputStream&) = default;
@@ -78,9 +63,7 @@ class VX_API CBinaryOutputStream : public tvc::ITVCOutStream {
   void PutInt(int value) override;
   void PutUint(unsigned int value) override;
   void PutShort(short value) override;
-  /// Writes the low 32 bits of `value`.
   void PutLong(long value) override;
-  /// Writes the low 32 bits of `value`.
   void PutDWORD(unsigned long value) override;
   void PutWORD(unsigned short value) override;
   void PutDouble(double value) override;
@@ -95,8 +78,8 @@ class VX_API CBinaryOutputStream : public tvc::ITVCOutStream {
  private:
   void Put(const void* value, size_t width);
 
-  tvc::ITVCBinaryWriter* writer;
-  size_t byteCount;
+  tvc::ITVCBinaryWriter* writer_;
+  size_t byteCount_;
 };
 
 }  // namespace vx

@@ -12,25 +12,26 @@
 
 namespace vx {
 
-CBitVector::CBitVector() noexcept : bytes(nullptr), bitCount(0) {}
+CBitVector::CBitVector() noexcept : bytes_(nullptr), bitCount_(0) {}
 
 CBitVector::CBitVector(unsigned char* bytes, size_t bitCount) noexcept
-    : bytes(bytes), bitCount(bitCount) {}
+    : bytes_(bytes), bitCount_(bitCount) {}
 
 CBitVector::CBitVector(size_t count, bool value)
-    : bytes(Allocate(ByteCountFor(count))), bitCount(count) {
-  if (bytes != nullptr) std::memset(bytes, value ? 0xFF : 0x00, ByteCountFor(count));
+    : bytes_(Allocate(ByteCountFor(count))), bitCount_(count) {
+  if (bytes_ != nullptr) std::memset(bytes_, value ? 0xFF : 0x00, ByteCountFor(count));
   ClearPadding();
 }
 
 CBitVector::CBitVector(const CBitVector& other)
-    : bytes(Allocate(ByteCountFor(other.bitCount))), bitCount(other.bitCount) {
-  if (bytes != nullptr) std::memcpy(bytes, other.bytes, ByteCountFor(bitCount));
+    : bytes_(Allocate(ByteCountFor(other.bitCount_))), bitCount_(other.bitCount_) {
+  if (bytes_ != nullptr) std::memcpy(bytes_, other.bytes_, ByteCountFor(bitCount_));
 }
 
-CBitVector::CBitVector(CBitVector&& other) noexcept : bytes(other.bytes), bitCount(other.bitCount) {
-  other.bytes = nullptr;
-  other.bitCount = 0;
+CBitVector::CBitVector(CBitVector&& other) noexcept
+    : bytes_(other.bytes_), bitCount_(other.bitCount_) {
+  other.bytes_ = nullptr;
+  other.bitCount_ = 0;
 }
 
 CBitVector& CBitVector::operator=(const CBitVector& other) {
@@ -45,7 +46,7 @@ CBitVector& CBitVector::operator=(CBitVector&& other) noexcept {
   return *this;
 }
 
-CBitVector::~CBitVector() { delete[] bytes; }
+CBitVector::~CBitVector() { delete[] bytes_; }
 
 size_t CBitVector::ByteCountFor(size_t count) noexcept { return count / 8 + (count % 8 != 0); }
 
@@ -59,14 +60,14 @@ unsigned char* CBitVector::Allocate(size_t byteCount) {
 }
 
 void CBitVector::ClearPadding() noexcept {
-  if (bitCount % 8 != 0)
-    bytes[bitCount / 8] &= static_cast<unsigned char>((1u << (bitCount % 8)) - 1);
+  if (bitCount_ % 8 != 0)
+    bytes_[bitCount_ / 8] &= static_cast<unsigned char>((1u << (bitCount_ % 8)) - 1);
 }
 
 void CBitVector::WriteTo(tvc::ITVCOutStream& stream) const {
-  const std::uint64_t count = bitCount;
+  const std::uint64_t count = bitCount_;
   stream.PutUint64(count);
-  stream.PutN(bytes, ByteCountFor(bitCount));
+  stream.PutN(bytes_, ByteCountFor(bitCount_));
 }
 
 // Everything is read into a vector of its own, which replaces this one only
@@ -80,31 +81,31 @@ void CBitVector::ReadFrom(tvc::ITVCInStream& stream) {
   if (count > SIZE_MAX) throw std::bad_array_new_length();
   CBitVector incoming(Allocate(ByteCountFor(static_cast<size_t>(count))),
                       static_cast<size_t>(count));
-  const size_t byteCount = ByteCountFor(incoming.bitCount);
-  stream.GetN(incoming.bytes, byteCount);
-  const unsigned used = static_cast<unsigned>(incoming.bitCount % 8);
-  if (used != 0 && (incoming.bytes[byteCount - 1] >> used) != 0) {
+  const size_t byteCount = ByteCountFor(incoming.bitCount_);
+  stream.GetN(incoming.bytes_, byteCount);
+  const unsigned used = static_cast<unsigned>(incoming.bitCount_ % 8);
+  if (used != 0 && (incoming.bytes_[byteCount - 1] >> used) != 0) {
     char message[CStreamFormatException::MaxMessageLength + 1];
     std::snprintf(message, sizeof message,
                   "CBitVector: unused high bits set in the last byte (0x%02X) of a %zu-bit vector",
-                  static_cast<unsigned>(incoming.bytes[byteCount - 1]), incoming.bitCount);
+                  static_cast<unsigned>(incoming.bytes_[byteCount - 1]), incoming.bitCount_);
     throw CStreamFormatException(message);
   }
   Swap(incoming);
 }
 
 bool CBitVector::Test(size_t index) const {
-  assert(index < bitCount);
-  return (bytes[index / 8] >> (index % 8)) & 1u;
+  assert(index < bitCount_);
+  return (bytes_[index / 8] >> (index % 8)) & 1u;
 }
 
 void CBitVector::Set(size_t index, bool value) {
-  assert(index < bitCount);
+  assert(index < bitCount_);
   const unsigned char mask = static_cast<unsigned char>(1u << (index % 8));
   if (value) {
-    bytes[index / 8] |= mask;
+    bytes_[index / 8] |= mask;
   } else {
-    bytes[index / 8] &= static_cast<unsigned char>(~mask);
+    bytes_[index / 8] &= static_cast<unsigned char>(~mask);
   }
 }
 
@@ -112,9 +113,9 @@ void CBitVector::Reset(size_t index) { Set(index, false); }
 
 size_t CBitVector::Count() const noexcept {
   size_t set = 0;
-  const size_t byteCount = ByteCountFor(bitCount);
+  const size_t byteCount = ByteCountFor(bitCount_);
   for (size_t i = 0; i < byteCount; ++i) {
-    for (unsigned b = bytes[i]; b != 0; b &= b - 1) ++set;
+    for (unsigned b = bytes_[i]; b != 0; b &= b - 1) ++set;
   }
   return set;
 }
@@ -122,12 +123,12 @@ size_t CBitVector::Count() const noexcept {
 void CBitVector::Resize(size_t newBitCount, bool value) {
   CBitVector resized(Allocate(ByteCountFor(newBitCount)), newBitCount);
   const size_t newBytes = ByteCountFor(newBitCount);
-  if (newBytes != 0) std::memset(resized.bytes, value ? 0xFF : 0x00, newBytes);
-  const size_t kept = bitCount < newBitCount ? bitCount : newBitCount;
+  if (newBytes != 0) std::memset(resized.bytes_, value ? 0xFF : 0x00, newBytes);
+  const size_t kept = bitCount_ < newBitCount ? bitCount_ : newBitCount;
   if (kept != 0) {
     // Whole bytes are copied; the bits of a last, partial byte one by one,
     // so that added bits keep the value they were filled with.
-    std::memcpy(resized.bytes, bytes, kept / 8);
+    std::memcpy(resized.bytes_, bytes_, kept / 8);
     for (size_t i = kept / 8 * 8; i < kept; ++i) resized.Set(i, Test(i));
   }
   resized.ClearPadding();
@@ -135,14 +136,14 @@ void CBitVector::Resize(size_t newBitCount, bool value) {
 }
 
 void CBitVector::Swap(CBitVector& other) noexcept {
-  std::swap(bytes, other.bytes);
-  std::swap(bitCount, other.bitCount);
+  std::swap(bytes_, other.bytes_);
+  std::swap(bitCount_, other.bitCount_);
 }
 
 bool operator==(const CBitVector& a, const CBitVector& b) noexcept {
-  return a.bitCount == b.bitCount &&
-         (a.bitCount == 0 ||
-          std::memcmp(a.bytes, b.bytes, CBitVector::ByteCountFor(a.bitCount)) == 0);
+  return a.bitCount_ == b.bitCount_ &&
+         (a.bitCount_ == 0 ||
+          std::memcmp(a.bytes_, b.bytes_, CBitVector::ByteCountFor(a.bitCount_)) == 0);
 }
 
 bool operator!=(const CBitVector& a, const CBitVector& b) noexcept { return !(a == b); }

@@ -21,41 +21,26 @@ namespace vx {
 ///     vx::CBitVector copy;
 ///     in >> copy;                    // copy.ReadFrom(in); copy == flags
 ///
-/// Serialised form
-/// ---------------
-/// Two values, put with the stream's own operations:
-/// 1. the number of bits n, with `PutUint64`;
-/// 2. the bits packed into ceil(n / 8) bytes with `PutN`: bit i is bit
-///    (i mod 8) of byte i / 8, least significant bit first; the unused high
-///    bits of the last byte are 0.
-/// The ten bits above (0, 2 and 9 set) are the bytes 05 02, so they are
-/// written as
+/// Serialised form: the number of bits n with `PutUint64`, then the bits
+/// packed into (n + 7) / 8 bytes with `PutN`, bit i being bit (i mod 8) of
+/// byte i / 8, and the unused high bits of the last byte 0. The ten bits
+/// above (0, 2 and 9 set) are the bytes 05 02:
 ///
 ///     binary stream:   0A 00 00 00 00 00 00 00 | 05 02
 ///     portable stream: "0A00000000000000" then "0502"
 ///
-/// and `Tell()` grows by 10 in both. An empty vector is the count 0 and a
-/// block of 0 bytes.
-///
-/// Contract
-/// --------
-/// - Indexes are preconditions: `Test`, `Set` and `Reset` require
-///   `index < Size()` and do not check it (debug builds assert).
-/// - Operations that allocate (`CBitVector(n)`, copying, `Resize`,
-///   `ReadFrom`) throw `std::bad_alloc` when memory runs out, and
-///   `std::bad_array_new_length` (a `std::bad_alloc`) for a size no array
-///   can have; the vector then keeps its previous content.
+/// - `Test`, `Set` and `Reset` require `index < Size()` and do not check it
+///   (debug builds assert).
+/// - What allocates (`CBitVector(n)`, copying, `Resize`, `ReadFrom`) throws
+///   `std::bad_alloc` when memory runs out, `std::bad_array_new_length` for a
+///   size no array can have, and leaves the vector as it was.
 /// - `ReadFrom` replaces the content only once the whole vector has been
-///   read: whatever the stream throws (`tvc::TVCBufferUnderrunException`,
-///   `CStreamFormatException`, an allocation failure for the announced size)
-///   passes unchanged and leaves the vector as it was. An input stream's
-///   length limit (`CPortableInputStream::SetLengthLimit`) applies to the
-///   bytes the bit count implies, (n + 7) / 8: above it, the read throws
-///   `CStreamFormatException` before anything is allocated. A block whose unused
-///   high bits are set was not written by `WriteTo`; it is rejected with
+///   read and found valid: what the stream throws passes unchanged (the
+///   length limit applies: Conventions, vexlo.h), and a last byte with unused
+///   bits set, which `WriteTo` never writes, is refused with
 ///   `CStreamFormatException`.
 /// - `WriteTo` and `ReadFrom` are the first two virtual operations, in that
-///   order, followed by the virtual destructor; derived classes may change
+///   order, followed by the virtual destructor; a derived class may change
 ///   the serialised form by overriding them.
 class VX_API CBitVector {
  public:
@@ -80,9 +65,9 @@ class VX_API CBitVector {
   virtual ~CBitVector();
 
   /// The number of bits.
-  size_t Size() const noexcept { return bitCount; }
+  size_t Size() const noexcept { return bitCount_; }
   /// Whether there are no bits.
-  bool Empty() const noexcept { return bitCount == 0; }
+  bool Empty() const noexcept { return bitCount_ == 0; }
   /// Whether bit `index` is set.
   bool Test(size_t index) const;
   /// Sets bit `index` to `value`.
@@ -108,10 +93,10 @@ class VX_API CBitVector {
   static unsigned char* Allocate(size_t byteCount);
   void ClearPadding() noexcept;
 
-  /// ByteCountFor(bitCount) bytes, null when there are none; the bits past
-  /// `bitCount` in the last byte are always 0.
-  unsigned char* bytes;
-  size_t bitCount;
+  /// ByteCountFor(bitCount_) bytes, null when there are none; the bits past
+  /// `bitCount_` in the last byte are always 0.
+  unsigned char* bytes_;
+  size_t bitCount_;
 };
 
 }  // namespace vx

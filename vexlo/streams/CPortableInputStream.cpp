@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <typeinfo>
 
-#include "vexlo/streams/CPortableOutputStream.h"
+#include "vexlo/internal/ByteOrder.h"
+#include "vexlo/streams/CBinaryInputStream.h"
 #include "vexlo/streams/CStreamFormatException.h"
 #include "vexlo/streams/internal/HexBlocks.h"
 #include "vexlo/streams/internal/InputStreamBody.h"
+#include "vexlo/streams/internal/LengthLimit.h"
 
 namespace vx {
 
@@ -16,7 +19,7 @@ namespace {
 // gives a digit's value shifted into the high nibble, `low` its value, and
 // both give kNotADigit (bit 8) for every character that is not a digit of
 // the format, so that `high[h] | low[l]` is the decoded byte or carries the
-// flag. Derived from HexDigits, the one definition of the alphabet.
+// flag.
 constexpr unsigned kNotADigit = 0x100;
 
 struct DigitTables {
@@ -31,7 +34,7 @@ constexpr DigitTables MakeDigitTables() {
     tables.low[c] = kNotADigit;
   }
   for (int d = 0; d < 16; ++d) {
-    const auto c = static_cast<unsigned char>(CPortableOutputStream::HexDigits[d]);
+    const auto c = static_cast<unsigned char>(detail::kHexDigits[d]);
     tables.high[c] = static_cast<std::uint16_t>(d << 4);
     tables.low[c] = static_cast<std::uint16_t>(d);
   }
@@ -119,7 +122,7 @@ bool DecodeValue(const unsigned char* text, size_t n, unsigned char* destination
 // is no digit, reported by its place, leaves the destination untouched.
 struct HexFormat {
   static constexpr bool kEncodedAsIs = false;
-  static constexpr size_t kMaxBlock = MaxHexBlockSize;  // above it, 2n would wrap
+  static constexpr size_t kMaxBlock = detail::kMaxHexBlockSize;  // above it, 2n would wrap
   static constexpr size_t EncodedSize(size_t n) { return 2 * n; }
   static void Decode(const unsigned char* text, size_t n, unsigned char* destination) {
     if ((n == 4 || n == 8) && DecodeValue(text, n, destination)) return;
@@ -129,14 +132,66 @@ struct HexFormat {
   }
 };
 
+using Body = detail::InputStreamBody<HexFormat>;
+
 }  // namespace
 
-VX_DEFINE_INPUT_STREAM_MEMBERS(CPortableInputStream, HexFormat)
+CPortableInputStream::CPortableInputStream(tvc::ITVCBinaryReader* reader)
+    : reader_(reader), lengthLimit_(SIZE_MAX) {}
+CPortableInputStream::CPortableInputStream(IReadWriteDevice& device)
+    : reader_(device.GetReader()), lengthLimit_(SIZE_MAX) {}
+CPortableInputStream::CPortableInputStream(IReadWriteDevice* device)
+    : CPortableInputStream(*device) {}
 
+// Through the virtual GetChar, as CPortableOutputStream::PutBool puts it.
 void CPortableInputStream::GetBool(bool& value) {
   char c = 0;
   GetChar(c);
   value = c == 'T';
+}
+void CPortableInputStream::GetChar(char& value) { Body(reader_).GetChar(value); }
+void CPortableInputStream::GetBYTE(unsigned char& value) { Body(reader_).GetBYTE(value); }
+void CPortableInputStream::GetInt(int& value) { Body(reader_).GetInt(value); }
+void CPortableInputStream::GetUint(unsigned int& value) { Body(reader_).GetUint(value); }
+void CPortableInputStream::GetShort(short& value) { Body(reader_).GetShort(value); }
+void CPortableInputStream::GetLong(long& value) { Body(reader_).GetLong(value); }
+void CPortableInputStream::GetDWORD(unsigned long& value) { Body(reader_).GetDWORD(value); }
+void CPortableInputStream::GetWORD(unsigned short& value) { Body(reader_).GetWORD(value); }
+void CPortableInputStream::GetDouble(double& value) { Body(reader_).GetDouble(value); }
+void CPortableInputStream::GetInt64(std::int64_t& value) { Body(reader_).GetInt64(value); }
+void CPortableInputStream::GetUint64(std::uint64_t& value) { Body(reader_).GetUint64(value); }
+void CPortableInputStream::GetSizet(size_t& value) { Body(reader_).GetSizet(value); }
+void CPortableInputStream::GetN(void* data, size_t count) { Body(reader_).GetN(data, count); }
+
+void CPortableInputStream::SetLengthLimit(size_t maxBytes) { lengthLimit_ = maxBytes; }
+size_t CPortableInputStream::GetLengthLimit() const { return lengthLimit_; }
+
+void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
+  Body(reader_).GetValueBytes(u.bytes, n);
+}
+
+// The limit is found by the stream's type, so this has to name both input
+// streams. Neither a virtual operation nor a base class could carry it
+// without changing the binary interface: the typed input interface's
+// operations and their order are fixed, and a new base would change the
+// streams' layout and type information. The exact type is asked first,
+// which costs a comparison where a dynamic_cast walks the hierarchy; classes
+// derived from the two streams take the longer way.
+size_t detail::LengthLimitOf(const tvc::ITVCInStream& stream) {
+  const std::type_info& type = typeid(stream);
+  if (type == typeid(CBinaryInputStream)) {
+    return static_cast<const CBinaryInputStream&>(stream).GetLengthLimit();
+  }
+  if (type == typeid(CPortableInputStream)) {
+    return static_cast<const CPortableInputStream&>(stream).GetLengthLimit();
+  }
+  if (const auto* binary = dynamic_cast<const CBinaryInputStream*>(&stream)) {
+    return binary->GetLengthLimit();
+  }
+  if (const auto* portable = dynamic_cast<const CPortableInputStream*>(&stream)) {
+    return portable->GetLengthLimit();
+  }
+  return SIZE_MAX;
 }
 
 }  // namespace vx

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
 #include "vexlo/streams/internal/OutputStreamBody.h"
@@ -13,8 +13,7 @@ namespace vx {
 namespace {
 
 // The two characters of every byte value, so that the encoder makes one
-// lookup and one 2-byte copy per byte; derived from HexDigits, which stays
-// the one definition of the alphabet.
+// lookup and one 2-byte copy per byte.
 struct HexPairTable {
   char pair[256][2];
 };
@@ -22,8 +21,8 @@ struct HexPairTable {
 constexpr HexPairTable MakeHexPairTable() {
   HexPairTable table{};
   for (int b = 0; b < 256; ++b) {
-    table.pair[b][0] = CPortableOutputStream::HexDigits[b >> 4];
-    table.pair[b][1] = CPortableOutputStream::HexDigits[b & 0x0F];
+    table.pair[b][0] = detail::kHexDigits[b >> 4];
+    table.pair[b][1] = detail::kHexDigits[b & 0x0F];
   }
   return table;
 }
@@ -92,13 +91,15 @@ struct HexFormat {
   // Out of line: the values above need none of its scratch area.
   __attribute__((noinline)) static void WriteBlock(tvc::ITVCBinaryWriter* writer,
                                                    const unsigned char* bytes, size_t n) {
-    if (n > MaxHexBlockSize) throw std::bad_array_new_length();
+    if (n > detail::kMaxHexBlockSize) throw std::bad_array_new_length();
     const size_t length = 2 * n;
-    CScratchArea<unsigned char> scratch(length);
+    detail::CScratchArea<unsigned char> scratch(length);
     EncodeHex(bytes, n, scratch.get());
     writer->Write(scratch.get(), length);
   }
 };
+
+using Body = detail::OutputStreamBody<HexFormat>;
 
 }  // namespace
 
@@ -107,12 +108,57 @@ struct HexFormat {
 // library itself only reads at compile time is otherwise never emitted.
 constexpr char CPortableOutputStream::HexDigits[17];
 
-VX_DEFINE_OUTPUT_STREAM_MEMBERS(CPortableOutputStream, HexFormat)
+static_assert(
+    [] {
+      for (int d = 0; d < 17; ++d) {
+        if (CPortableOutputStream::HexDigits[d] != detail::kHexDigits[d]) return false;
+      }
+      return true;
+    }(),
+    "the published digits are the format's");
+
+CPortableOutputStream::CPortableOutputStream(tvc::ITVCBinaryWriter* writer)
+    : writer_(writer), byteCount_(0) {}
+CPortableOutputStream::CPortableOutputStream(IReadWriteDevice& device)
+    : writer_(device.GetWriter()), byteCount_(0) {}
+CPortableOutputStream::CPortableOutputStream(IReadWriteDevice* device)
+    : CPortableOutputStream(*device) {}
+CPortableOutputStream::~CPortableOutputStream() = default;
+
+// Through the virtual PutChar, which a derived stream may override.
+void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }
+void CPortableOutputStream::PutChar(char value) { Body(writer_, byteCount_).PutChar(value); }
+void CPortableOutputStream::PutBYTE(unsigned char value) {
+  Body(writer_, byteCount_).PutBYTE(value);
+}
+void CPortableOutputStream::PutInt(int value) { Body(writer_, byteCount_).PutInt(value); }
+void CPortableOutputStream::PutUint(unsigned int value) {
+  Body(writer_, byteCount_).PutUint(value);
+}
+void CPortableOutputStream::PutShort(short value) { Body(writer_, byteCount_).PutShort(value); }
+void CPortableOutputStream::PutLong(long value) { Body(writer_, byteCount_).PutLong(value); }
+void CPortableOutputStream::PutDWORD(unsigned long value) {
+  Body(writer_, byteCount_).PutDWORD(value);
+}
+void CPortableOutputStream::PutWORD(unsigned short value) {
+  Body(writer_, byteCount_).PutWORD(value);
+}
+void CPortableOutputStream::PutDouble(double value) { Body(writer_, byteCount_).PutDouble(value); }
+void CPortableOutputStream::PutInt64(const std::int64_t& value) {
+  Body(writer_, byteCount_).PutInt64(value);
+}
+void CPortableOutputStream::PutUint64(const std::uint64_t& value) {
+  Body(writer_, byteCount_).PutUint64(value);
+}
+void CPortableOutputStream::PutSizet(size_t value) { Body(writer_, byteCount_).PutSizet(value); }
+void CPortableOutputStream::PutN(const void* data, size_t count) {
+  Body(writer_, byteCount_).PutN(data, count);
+}
+size_t CPortableOutputStream::Tell() { return byteCount_; }
+bool CPortableOutputStream::IsMeasure() { return false; }
 
 void CPortableOutputStream::WriteType(const unsigned char* bytes, size_t n) {
-  HexFormat::Write(writer, byteCount, bytes, n);
+  Body(writer_, byteCount_).PutN(bytes, n);
 }
-
-void CPortableOutputStream::PutBool(bool value) { PutChar(value ? 'T' : 'F'); }
 
 }  // namespace vx

@@ -9,18 +9,10 @@
 namespace vx {
 
 /// Thrown by the input streams of the library when the bytes a get read
-/// cannot be the encoding of the value asked for: a character of portable
-/// text that is not an upper-case hexadecimal digit, a binary bool byte that
-/// is neither 00 nor 01, a bit vector whose padding bits are set.
-///
-/// Data from another process is not trusted, so malformed input is reported
-/// instead of being decoded into a value. When it is thrown, the destination
-/// of the get keeps its previous value and the stream stays usable (the
-/// offending characters have been consumed from the channel).
-///
-/// It belongs to the channel exception family: a handler for
+/// cannot be the encoding of the value asked for (each stream says which),
+/// or a length is above the stream's length limit. A handler for
 /// `tvc::TVCIPCException`, `tvc::TVCException` or `std::exception` catches
-/// it. Unlike the family's fixed texts, `what()` says what was wrong:
+/// it; unlike the family's fixed texts, `what()` says what was wrong:
 ///
 ///     try {
 ///       in.GetInt(value);
@@ -31,8 +23,8 @@ namespace vx {
 ///     }
 ///
 /// The text is held in the object itself, so constructing and copying never
-/// allocate and never throw; a message longer than `MaxMessageLength`
-/// characters is cut there.
+/// allocate and never throw; a longer message is cut at `MaxMessageLength`
+/// characters.
 class VX_API CStreamFormatException : public tvc::TVCIPCException {
  public:
   /// The longest message kept, in characters, without its terminating NUL.

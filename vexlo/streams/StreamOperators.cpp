@@ -26,7 +26,7 @@ void ReadText(tvc::ITVCInStream& s, Use use) {
   detail::CheckLengthLimit(s, length, "VXString");
   if (length > static_cast<std::uint64_t>(PTRDIFF_MAX)) throw std::bad_array_new_length();
   const auto n = static_cast<size_t>(length);
-  CScratchArea<char> scratch(n);
+  detail::CScratchArea<char> scratch(n);
   s.GetN(scratch.get(), n);
   use(scratch.get(), n);
 }

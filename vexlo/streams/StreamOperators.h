@@ -2,50 +2,24 @@
 #define VEXLO_STREAMS_STREAMOPERATORS_H
 
 /// \file
-/// The streaming operators of strings and bit vectors: they put a
-/// `vx::VXString`, a NUL-terminated text or a `vx::CBitVector` onto any typed
-/// output stream and read them back from any typed input stream, through the
-/// streams' virtual operations only.
+/// The streaming operators of strings and bit vectors, through the typed
+/// streams' virtual operations only. They live apart from the classes they
+/// join, so that the strings depend on no stream and the streams on no
+/// string.
 ///
-/// They live together in this header, apart from the classes they join, so
-/// that the strings depend on no stream and the streams on no string: only a
-/// caller that includes this header ties the two together.
-///
-/// Serialised form of a string
-/// ---------------------------
-/// A string of n bytes is two values: n with `PutUint64`, then the n bytes
-/// with `PutN`, with no terminating NUL. A NUL-terminated text has the same
-/// form (its characters before the first NUL), so it reads back as a
+/// A string of n bytes is put as two values: n with `PutUint64`, then the n
+/// bytes with `PutN`, with no terminating NUL. A NUL-terminated text has the
+/// same form (its characters before the first NUL), so it reads back as a
 /// `VXString`. The text abc:
 ///
 ///     binary stream:   03 00 00 00 00 00 00 00 | 61 62 63
 ///     portable stream: "0300000000000000" then "616263"
 ///
-/// An empty string is the length 0 and a block of 0 bytes (a `Write` of
-/// length 0). `Tell()` grows by 8 + n in both formats.
-///
-///     vx::CMemWriter writer;
-///     vx::CPortableOutputStream out(&writer);
-///     out << vx::VXString("abc") << "de";        // two strings back to back
-///     vx::CMemReader reader(writer.GetData(), writer.GetSize());
-///     vx::CPortableInputStream in(&reader);
-///     vx::VXString first, second;
-///     in >> first >> second;                     // "abc", "de"
-///
-/// Failures pass unchanged to the caller: what the stream or its channel
-/// throws (`tvc::TVCBufferUnderrunException` when the channel runs short,
-/// `CStreamFormatException` for malformed input, and for a length above the
-/// input stream's limit, `SetLengthLimit`, checked before anything is
-/// allocated), and `std::bad_alloc` when memory runs out,
-/// `std::bad_array_new_length` for a length no array can have. A string read is assigned to its
-/// target only once it is complete, so a failed read leaves the target as it was. Nothing is
-/// logged.
-///
-/// The operators are declared in namespace `vx` and made visible in
-/// namespace `tvc` as well, so that argument-dependent lookup finds them from
-/// any typed stream: a chain such as `out << name << "text"`, whose later
-/// links see a plain `tvc::ITVCOutStream&` and a `const char*`, needs no
-/// using-declaration of its own.
+/// A string read is assigned to its target only once it is complete: what
+/// the stream throws (the length limit included, see Conventions in
+/// vexlo.h) passes unchanged and leaves the target as it was. The operators
+/// are made visible in namespace `tvc` as well, so that argument-dependent
+/// lookup finds them in a chain such as `out << name << "text"`.
 
 #include <cstddef>
 
@@ -57,14 +31,10 @@
 
 namespace vx {
 
-/// Puts `str` as its `length()` (with `PutUint64`) and its bytes, NUL bytes
-/// included (with `PutN`). The bytes go to the stream from the string's own
-/// buffer. Returns `s`.
+/// Puts `str`, NUL bytes included, from the string's own buffer. Returns `s`.
 VX_API tvc::ITVCOutStream& operator<<(tvc::ITVCOutStream& s, const VXString& str);
 
-/// Puts the NUL-terminated text at `p` as its length up to the first NUL and
-/// those characters. `p` must point to a NUL-terminated text; it is not
-/// tested. Returns `s`.
+/// Puts the NUL-terminated text at `p`, which is not tested. Returns `s`.
 VX_API tvc::ITVCOutStream& operator<<(tvc::ITVCOutStream& s, const char* const& p);
 
 /// As `s << p`, but of at most `maxLen` characters: the text is cut there,
@@ -72,17 +42,14 @@ VX_API tvc::ITVCOutStream& operator<<(tvc::ITVCOutStream& s, const char* const& 
 /// Returns `s`.
 VX_API tvc::ITVCOutStream& PutLPCSTR(tvc::ITVCOutStream& s, const char* const& p, size_t maxLen);
 
-/// Reads a string (its length with `GetUint64`, then its bytes with `GetN`)
-/// and assigns it to `str`, which then holds it in a record of its own.
-/// The bytes are read into a scratch area: on the stack for up to 4096
-/// bytes, otherwise one heap array of exactly the length, freed on every
-/// exit. On any failure `str` keeps its value. Returns `s`.
+/// Reads a string and assigns it to `str`, which then holds it in a record
+/// of its own. Returns `s`.
 VX_API tvc::ITVCInStream& operator>>(tvc::ITVCInStream& s, VXString& str);
 
-/// Reads a string as above into a new `VXString` made with `new`, and
-/// stores its address in `pstr`. The caller owns the new string; the object
-/// `pstr` pointed to before is neither looked at nor deleted. On any failure
-/// nothing is allocated and `pstr` keeps its value. Returns `s`.
+/// Reads a string into a new `VXString` made with `new`, which the caller
+/// owns, and stores its address in `pstr`; the object `pstr` pointed to is
+/// neither looked at nor deleted. On a failure nothing is allocated.
+/// Returns `s`.
 VX_API tvc::ITVCInStream& operator>>(tvc::ITVCInStream& s, VXString*& pstr);
 
 /// Calls `v.WriteTo(s)`. Returns `s`.

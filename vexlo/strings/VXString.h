@@ -59,14 +59,8 @@ struct VXStringTestAccess;  // defined only by the library's tests, to look at a
 ///   `uselocale` between two calls shows at the second. Each byte is taken as a signed char:
 ///   0xFF (then `EOF`) never changes; 0x80 to 0xFE go in as their unsigned values; the low byte
 ///   of the answer, as a signed char, is the folded byte. The default locale changes only A-Z
-///   and a-z; in Latin-1, 0xE9 (e acute) upper-cases to 0xC9 and compares equal to it.
-///   Cost: equal bytes are never folded, so texts equal byte for byte compare without the
-///   locale. With glibc the locale's own table is read (no call per byte, nothing prepared), a
-///   locale that folds as ASCII (the default, the UTF-8 ones) folds 16 or 32 bytes per step, and
-///   a thread's own locale (`uselocale`) has its table examined (255 entries) at each folding
-///   operation, where the global locale's tables, never unloaded, are known by address. Other C
-///   libraries: each thread keeps 256 `toupper` answers, taken again when the locale's name
-///   changes.
+///   and a-z; in Latin-1, 0xE9 (e acute) upper-cases to 0xC9 and compares equal to it. Equal
+///   bytes are never folded, so texts equal byte for byte compare without the locale.
 /// - **Caller errors.** Debug builds assert on these; release builds do what is stated:
 ///   - a null pointer with a count inserts nothing in the splicing forms (every build); in the
 ///     counted constructor, `first`, `index` and `compareTo` it must come with the count 0;

@@ -11,14 +11,13 @@
 
 namespace vx {
 
-/// A view of `length()` bytes of one `VXString`, from position `start()`.
-///
-/// Three plain fields: the string object viewed, the start and the length.
-/// A view owns nothing, takes no count on the string's record and never
-/// allocates; it reads the string object's current text at each use, so a
-/// view made before the string changed reads the new bytes at the same
-/// positions. It must not outlive its string, and its range must lie inside
-/// the string's current text when it is used.
+/// A view of `length()` bytes of one `VXString`, from position `start()`: the
+/// string object viewed, the start and the length. A view owns nothing,
+/// takes no count on the string's record and never allocates; it reads the
+/// string object's current text at each use, so a view made before the
+/// string changed reads the new bytes at the same positions. It must not
+/// outlive its string, and its range must lie inside the string's current
+/// text when it is used.
 ///
 /// The null sub-string has `start()` `NPOS` and `length()` 0; its `data()` is
 /// a static empty text and it equals every empty text or view.
@@ -27,9 +26,6 @@ namespace vx {
 ///     vx::VXSubString key = s.strip(vx::VXString::Both, ' ');
 ///     bool same = key == "key";           // true
 ///     vx::VXString owned = key;           // "key", a record of its own
-///
-/// Views are made by `VXString::operator()(start, length)` and
-/// `VXString::strip`, or directly with the constructor below.
 class VX_API VXSubString {
  public:
   /// The null sub-string.

@@ -7,19 +7,11 @@
 
 namespace tvc {
 
-/// A byte channel seen from the reading side: one operation, read n bytes.
-///
-/// Every reader of the library keeps this contract:
-/// - `Read(buffer, count)` either copies exactly `count` bytes into `buffer`
-///   and advances past them, or throws `TVCBufferUnderrunException`. It never
-///   returns having delivered fewer bytes than asked for.
-/// - A `Read` of 0 bytes does nothing, except on a channel that cannot read
-///   at all (an invalid file reader), where it throws.
-/// - What the buffer holds after a throw, and how far the channel advanced,
-///   is the channel's own rule (see each reader).
-///
-/// The interface has no virtual destructor: owners destroy readers through
-/// their concrete type.
+/// A byte channel seen from the reading side. `Read` never returns having
+/// delivered fewer bytes than asked for; a `Read` of 0 bytes does nothing,
+/// except on a channel that cannot read at all, which throws. What the
+/// buffer holds after a throw, and how far the channel advanced, is each
+/// reader's own rule.
 ///
 ///     void ReadHeader(tvc::ITVCBinaryReader& in) {
 ///       unsigned char magic[4];
@@ -27,12 +19,11 @@ namespace tvc {
 ///     }
 class VX_API ITVCBinaryReader {
  public:
-  /// Copies exactly `count` bytes into `buffer`, or throws
-  /// `TVCBufferUnderrunException`. `buffer` must hold `count` bytes.
+  /// Copies exactly `count` bytes into `buffer`, which holds that many, and
+  /// advances past them; or throws `TVCBufferUnderrunException`.
   virtual void Read(void* buffer, size_t count) = 0;
 
  protected:
-  // Readers are made, copied and destroyed through their concrete type.
   ITVCBinaryReader() = default;                                    ///< Implementations only.
   ITVCBinaryReader(const ITVCBinaryReader&) = default;             ///< Implementations only.
   ITVCBinaryReader& operator=(const ITVCBinaryReader&) = default;  ///< Implementations only.

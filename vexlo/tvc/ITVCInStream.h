@@ -9,23 +9,19 @@
 namespace tvc {
 
 /// A typed input stream: one get operation per fundamental type, the mirror
-/// of `ITVCOutStream` with the same widths (`long` and `unsigned long` are
-/// 32-bit values: `GetLong` sign-extends, `GetDWORD` zero-extends).
+/// of `ITVCOutStream`, with its widths and groups of one width, which read
+/// each other's values.
 ///
-/// Each get reads its whole encoded value from the channel in one call and
-/// stores it into the referenced object only after the value was read and
-/// decoded completely: when the channel throws, the destination keeps its
-/// value. Members of one width read each other's values: (`GetChar`,
-/// `GetBYTE`), (`GetInt`, `GetUint`, `GetLong`, `GetDWORD`), (`GetShort`,
-/// `GetWORD`), (`GetInt64`, `GetUint64`, `GetSizet`).
+/// Each get reads its whole encoded value from the channel in one call, also
+/// `GetN` of 0 bytes, and stores it into the referenced object only once it was read and decoded
+/// completely: whatever the channel or the decoding throws passes unchanged
+/// and leaves the destination as it was, and the stream usable.
 ///
 ///     int id; double score;
 ///     in.GetInt(id);
 ///     in.GetDouble(score);
 ///
-/// The interface has no virtual destructor: input streams are destroyed
-/// through their concrete type. The order of the virtual operations is part
-/// of the binary interface and must not change.
+/// The order of the virtual operations is part of the binary interface.
 class VX_API ITVCInStream {
  public:
   virtual void GetBool(bool& value) = 0;             ///< Gets a bool (1 byte).
@@ -46,7 +42,6 @@ class VX_API ITVCInStream {
   virtual void GetN(void* data, size_t count) = 0;
 
  protected:
-  // Input streams are made, copied and destroyed through their concrete type.
   ITVCInStream() = default;                                ///< Implementations only.
   ITVCInStream(const ITVCInStream&) = default;             ///< Implementations only.
   ITVCInStream& operator=(const ITVCInStream&) = default;  ///< Implementations only.

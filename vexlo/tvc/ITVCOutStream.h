@@ -10,37 +10,34 @@ namespace tvc {
 
 /// A typed output stream: one put operation per fundamental type.
 ///
-/// The encoding is the implementing stream's (raw little-endian bytes or
-/// upper-case hexadecimal text). Whatever the building platform's widths,
-/// the values carried are: `char`/`unsigned char` 8 bits, `short`/`unsigned
-/// short` 16 bits, `int`, `unsigned int`, `long` and `unsigned long` 32 bits
-/// (a 64-bit `long` is cut to its low 32 bits), `double` IEEE 754 binary64,
-/// the 64-bit integers and `size_t` 64 bits. Members of one width behave
+/// Each put carries its value at the fixed width that its member gives,
+/// whatever the platform's width of the type. The members of one width put
 /// alike: (`PutChar`, `PutBYTE`), (`PutInt`, `PutUint`, `PutLong`,
-/// `PutDWORD`), (`PutShort`, `PutWORD`), (`PutInt64`, `PutUint64`).
+/// `PutDWORD`), (`PutShort`, `PutWORD`), (`PutInt64`, `PutUint64`,
+/// `PutSizet`). How the values are encoded is each stream's.
 ///
-/// Every put hands its whole value to the underlying channel in one call and
-/// lets whatever the channel throws pass unchanged.
+/// Every put hands its whole encoded value to the channel in one call, also
+/// `PutN` of 0 bytes, and lets whatever the channel throws pass unchanged;
+/// the stream stays usable.
 ///
 ///     void Save(tvc::ITVCOutStream& out, int id, double score) {
 ///       out.PutInt(id);
 ///       out.PutDouble(score);
 ///     }
 ///
-/// The order of the virtual operations is part of the binary interface and
-/// must not change.
+/// The order of the virtual operations is part of the binary interface.
 class VX_API ITVCOutStream {
  public:
-  virtual void PutBool(bool value) = 0;                    ///< Puts a bool (1 byte).
-  virtual void PutChar(char value) = 0;                    ///< Puts a character (1 byte).
-  virtual void PutBYTE(unsigned char value) = 0;           ///< Puts a byte (1 byte).
-  virtual void PutInt(int value) = 0;                      ///< Puts a 32-bit signed integer.
-  virtual void PutUint(unsigned int value) = 0;            ///< Puts a 32-bit unsigned integer.
-  virtual void PutShort(short value) = 0;                  ///< Puts a 16-bit signed integer.
-  virtual void PutLong(long value) = 0;                    ///< Puts the low 32 bits of a `long`.
-  virtual void PutDWORD(unsigned long value) = 0;          ///< Puts the low 32 bits, unsigned.
-  virtual void PutWORD(unsigned short value) = 0;          ///< Puts a 16-bit unsigned integer.
-  virtual void PutDouble(double value) = 0;                ///< Puts an IEEE 754 binary64 value.
+  virtual void PutBool(bool value) = 0;            ///< Puts a bool (1 byte).
+  virtual void PutChar(char value) = 0;            ///< Puts a character (1 byte).
+  virtual void PutBYTE(unsigned char value) = 0;   ///< Puts a byte (1 byte).
+  virtual void PutInt(int value) = 0;              ///< Puts a 32-bit signed integer.
+  virtual void PutUint(unsigned int value) = 0;    ///< Puts a 32-bit unsigned integer.
+  virtual void PutShort(short value) = 0;          ///< Puts a 16-bit signed integer.
+  virtual void PutLong(long value) = 0;            ///< Puts the low 32 bits, on every platform.
+  virtual void PutDWORD(unsigned long value) = 0;  ///< Puts the low 32 bits, unsigned.
+  virtual void PutWORD(unsigned short value) = 0;  ///< Puts a 16-bit unsigned integer.
+  virtual void PutDouble(double value) = 0;        ///< Puts an IEEE 754 binary64 value.
   virtual void PutInt64(const std::int64_t& value) = 0;    ///< Puts a 64-bit signed integer.
   virtual void PutUint64(const std::uint64_t& value) = 0;  ///< Puts a 64-bit unsigned integer.
   virtual void PutSizet(size_t value) = 0;                 ///< Puts a size as 64 bits.
@@ -60,7 +57,6 @@ class VX_API ITVCOutStream {
   virtual ~ITVCOutStream() = default;
 
  protected:
-  // Output streams are made and copied through their concrete type.
   ITVCOutStream() = default;                                 ///< Implementations only.
   ITVCOutStream(const ITVCOutStream&) = default;             ///< Implementations only.
   ITVCOutStream& operator=(const ITVCOutStream&) = default;  ///< Implementations only.

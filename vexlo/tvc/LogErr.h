@@ -6,9 +6,8 @@
 /// that `vexlo` links against, shared or static as `vexlo` is.
 
 /// \def TVC_LOG_API
-/// Marks the logger's declarations as exported by the support library;
-/// nothing in its static build (`TVC_STATIC`, which the CMake target
-/// `vexlo::tavric` and `vexlo.pc` define for every user).
+/// `VX_API` (vexlo/Export.h) for the support library: `TVC_BUILDING_TAVRIC`
+/// while it is built, `TVC_STATIC` for its static build.
 #if defined(TVC_STATIC)
 # define TVC_LOG_API
 #elif defined(_WIN32) || defined(__CYGWIN__)

@@ -2,7 +2,7 @@
 #define VEXLO_STREAMS_INTERNAL_CSCRATCHAREA_H
 
 /// \file
-/// Internal to the library's streams; not part of its interface.
+/// Internal: the working area of the streams' large values.
 
 #include <boost/smart_ptr/shared_array.hpp>
 
@@ -11,6 +11,7 @@
 #include <new>
 
 namespace vx {
+namespace detail {
 
 /// The working area of one stream operation: `StackSize` elements inside the
 /// object itself (so on the stack of the call that declares it) for requests
@@ -28,33 +29,27 @@ template <class T, size_t StackSize = 4096>
 class CScratchArea {
  public:
   /// Provides room for `size` elements; may throw `std::bad_alloc`.
-  explicit CScratchArea(size_t size) : area(local) {
+  explicit CScratchArea(size_t size) : area_(local_) {
     if (size <= StackSize) return;
     if (size > static_cast<size_t>(PTRDIFF_MAX) / sizeof(T)) throw std::bad_array_new_length();
     // shared_array frees the array itself if it cannot allocate its count.
-    holder.reset(new T[size]);
-    area = holder.get();
+    holder_.reset(new T[size]);
+    area_ = holder_.get();
   }
 
   CScratchArea(const CScratchArea&) = delete;
   CScratchArea& operator=(const CScratchArea&) = delete;
 
   /// The first of the `size` elements; valid while the object lives.
-  T* get() { return area; }
-  /// Whether the room is the heap array.
-  bool onHeap() const { return area != local; }
+  T* get() { return area_; }
 
  private:
-  T local[StackSize];
-  boost::shared_array<T> holder;
-  T* area;
+  T local_[StackSize];
+  boost::shared_array<T> holder_;
+  T* area_;
 };
 
-/// The largest block whose encoding as two characters per byte still has a
-/// size that `size_t` can express; larger blocks are refused by the portable
-/// streams with `std::bad_array_new_length` before anything else happens.
-constexpr size_t MaxHexBlockSize = SIZE_MAX / 2;
-
+}  // namespace detail
 }  // namespace vx
 
 #endif  // VEXLO_STREAMS_INTERNAL_CSCRATCHAREA_H

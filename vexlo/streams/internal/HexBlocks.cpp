@@ -1,30 +1,23 @@
 #include "vexlo/streams/internal/HexBlocks.h"
 
-#include "vexlo/streams/CPortableOutputStream.h"
+#include "vexlo/internal/Processor.h"
 
-#if !defined(VEXLO_NO_VECTOR_CODE) && (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64))
+#ifdef VX_VECTOR_SSE2
 # include <emmintrin.h>
-# define VX_HEXBLOCKS_SSE2 1
-// AVX2 code is compiled for the functions marked with its target and run
-// only where the processor reports it; GCC and Clang know how.
-# if defined(__GNUC__) || defined(__clang__)
-#  include <immintrin.h>
-#  define VX_HEXBLOCKS_AVX2 1
-#  define VX_TARGET_AVX2 __attribute__((target("avx2")))
-# endif
+#endif
+#ifdef VX_VECTOR_AVX2
+# include <immintrin.h>
 #endif
 
 namespace vx {
 namespace detail {
 
 // The vector code computes the digits instead of looking them up.
-static_assert(CPortableOutputStream::HexDigits[0] == '0' &&
-                  CPortableOutputStream::HexDigits[9] == '9' &&
-                  CPortableOutputStream::HexDigits[10] == 'A' &&
-                  CPortableOutputStream::HexDigits[15] == 'F' && 'A' - '0' - 10 == 7,
+static_assert(kHexDigits[0] == '0' && kHexDigits[9] == '9' && kHexDigits[10] == 'A' &&
+                  kHexDigits[15] == 'F' && 'A' - '0' - 10 == 7,
               "digits are '0' to '9' then 'A' to 'F'");
 
-#ifdef VX_HEXBLOCKS_SSE2
+#ifdef VX_VECTOR_SSE2
 
 namespace {
 
@@ -67,16 +60,7 @@ __m128i Pairs(__m128i values) noexcept {
   return _mm_or_si128(high, _mm_srli_epi16(values, 8));
 }
 
-# ifdef VX_HEXBLOCKS_AVX2
-
-// Asked once; the answer cannot change while the program runs.
-bool HasAvx2() noexcept {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
+# ifdef VX_VECTOR_AVX2
 
 VX_TARGET_AVX2 __m256i Load32(const unsigned char* p) noexcept {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -150,7 +134,7 @@ VX_TARGET_AVX2 size_t DecodeAvx2(const unsigned char* text, size_t n, unsigned c
   return i;
 }
 
-# endif  // VX_HEXBLOCKS_AVX2
+# endif  // VX_VECTOR_AVX2
 
 }  // namespace
 
@@ -158,8 +142,8 @@ VX_TARGET_AVX2 size_t DecodeAvx2(const unsigned char* text, size_t n, unsigned c
 // block after it; without, the 16-byte loop does all.
 size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) noexcept {
   size_t i = 0;
-# ifdef VX_HEXBLOCKS_AVX2
-  if (HasAvx2()) i = EncodeAvx2(in, n, out);
+# ifdef VX_VECTOR_AVX2
+  if (ProcessorHasAvx2()) i = EncodeAvx2(in, n, out);
 # endif
   out += 2 * i;
   const __m128i low = _mm_set1_epi8(0x0F);
@@ -175,8 +159,8 @@ size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) no
 
 size_t SkipHexDigitBlocks(const unsigned char* text, size_t length) noexcept {
   size_t i = 0;
-# ifdef VX_HEXBLOCKS_AVX2
-  if (HasAvx2()) i = SkipAvx2(text, length);
+# ifdef VX_VECTOR_AVX2
+  if (ProcessorHasAvx2()) i = SkipAvx2(text, length);
 # endif
   for (; length >= 32 && i <= length - 32; i += 32) {
     const __m128i valid = _mm_and_si128(AreDigits(Load(text + i)), AreDigits(Load(text + i + 16)));
@@ -187,8 +171,8 @@ size_t SkipHexDigitBlocks(const unsigned char* text, size_t length) noexcept {
 
 size_t DecodeHexBlocks(const unsigned char* text, size_t n, unsigned char* out) noexcept {
   size_t i = 0;
-# ifdef VX_HEXBLOCKS_AVX2
-  if (HasAvx2()) i = DecodeAvx2(text, n, out);
+# ifdef VX_VECTOR_AVX2
+  if (ProcessorHasAvx2()) i = DecodeAvx2(text, n, out);
 # endif
   for (; n >= 16 && i <= n - 16; i += 16) {
     const __m128i first = Pairs(Values(Load(text + 2 * i)));

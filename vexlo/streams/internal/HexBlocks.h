@@ -2,19 +2,28 @@
 #define VEXLO_STREAMS_INTERNAL_HEXBLOCKS_H
 
 /// \file
-/// Internal (not exported, not installed): the portable format's hexadecimal
-/// digits for whole blocks at a time, where the processor has vector
-/// instructions: 32 bytes per step with AVX2 where the processor running the
-/// program has it (asked once, on first use), then 16 bytes per step with
-/// SSE2, which every x86-64 processor has. Elsewhere the functions do
-/// nothing and answer 0, and the streams' own byte loops do all the work.
-/// Each function handles a leading run of whole blocks and leaves the rest to
-/// the caller; the result is exactly the byte loops'.
+/// Internal: the digits of the portable text, and its encoding and decoding
+/// for whole blocks at a time with vector code where the build carries it
+/// (vexlo/internal/Processor.h): 32 bytes per step with AVX2, then 16 with
+/// SSE2. Elsewhere the block functions do nothing and answer 0, and the
+/// streams' own byte loops do all the work. Each block function handles a
+/// leading run of whole blocks and leaves the rest to the caller; the
+/// result is exactly the byte loops'.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vx {
 namespace detail {
+
+/// The digits of the portable text, indexed by a nibble value 0 to 15; the
+/// one definition of its alphabet, from which every table is derived.
+constexpr char kHexDigits[17] = "0123456789ABCDEF";
+
+/// The largest block whose text, two characters per byte, has a size that
+/// `size_t` can express; the portable streams refuse larger blocks with
+/// `std::bad_array_new_length` before anything else happens.
+constexpr size_t kMaxHexBlockSize = SIZE_MAX / 2;
 
 /// Writes the digits of the first `k` bytes at `in` to `out` (2k characters,
 /// for each byte the digit of its high nibble first, upper case) and returns

@@ -2,49 +2,28 @@
 #define VEXLO_STREAMS_INTERNAL_INPUTSTREAMBODY_H
 
 /// \file
-/// Internal to the library's streams: the body that the two input streams,
-/// `CBinaryInputStream` and `CPortableInputStream`, share. They differ only
-/// in how a value's bytes lie on the channel; everything else is written
-/// once, here:
-///
-/// - `ReadBlock<Format>`, the shape of every read: one `Read` of the block's
-///   encoded form into a scratch area, then decoding from there into the
-///   destination, which `Format` writes only once it knows the whole block
-///   good, so that a short channel or malformed input leaves it untouched.
-/// - `ReadValue<Format>`, the same for a fixed-width value, whose encoded
-///   form fits a small buffer on the stack.
-/// - `VX_DEFINE_INPUT_STREAM_MEMBERS(Stream, Format)`, which defines in the
-///   stream's .cpp the members whose bodies do not depend on the format: the
-///   constructors from a reader pointer and from a device, the fixed-width
-///   gets (all but `GetBool`), `GetAs`, `ReadType`, `GetN` and the length
-///   limit's accessors. The stream's .cpp defines `GetBool` and its `Format`.
-///   The gets call `ReadValue` directly rather than the exported `ReadType`,
-///   which the compiler must call through the library's symbol table.
-///
-/// A `Format` is a type with
-///
-///     static constexpr bool kEncodedAsIs;             // the channel holds the bytes themselves
-///     static constexpr size_t kMaxBlock;              // larger blocks: bad_array_new_length
-///     static constexpr size_t EncodedSize(size_t n);  // bytes on the channel for n bytes
-///     // n bytes from their encoded form at `text` to `destination`; may
-///     // throw, and then leaves `destination` untouched
-///     static void Decode(const unsigned char* text, size_t n, unsigned char* destination);
+/// Internal: the body that the two input streams share. Each get of
+/// `CBinaryInputStream` and `CPortableInputStream` is one line of its .cpp
+/// that builds an `InputStreamBody` over its reader and calls the body's
+/// member of the same name; everything inline.
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
 
-#include "vexlo/streams/PersistTypeUnion.h"
-#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/tvc/ITVCBinaryReader.h"
 
 namespace vx {
 namespace detail {
 
-/// Reads an `n`-byte block in `Format` from `reader` into `destination`
-/// (see the file comment). Throws what the reader or `Format::Decode`
-/// throws, or `std::bad_alloc` for the scratch area, before anything is read.
+// The two reads of the body, apart from it so that the compiler keeps one
+// copy of each per format, which the gets call or jump to.
+
+/// Reads an `n`-byte block in `Format` (see `InputStreamBody`) into
+/// `destination`; `std::bad_alloc` for the scratch area comes before
+/// anything is read.
 template <class Format>
 void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
   if (n > Format::kMaxBlock) throw std::bad_array_new_length();
@@ -54,8 +33,8 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
   Format::Decode(scratch.get(), n, destination);
 }
 
-/// Reads a value of `n` bytes (1, 2, 4 or 8) in `Format` from `reader` into
-/// `bytes`, a local of the caller's that becomes its variable only later.
+/// Reads a value of `n` bytes (1, 2, 4 or 8) in `Format` into `bytes`, a
+/// local of the caller's that becomes its variable only later.
 template <class Format>
 void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
   if constexpr (Format::kEncodedAsIs) {
@@ -67,48 +46,60 @@ void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
   }
 }
 
+/// The gets of an input stream whose format is `Format`, a type with
+///
+///     static constexpr bool kEncodedAsIs;             // the channel holds the bytes themselves
+///     static constexpr size_t kMaxBlock;              // larger blocks: bad_array_new_length
+///     static constexpr size_t EncodedSize(size_t n);  // bytes on the channel for n bytes
+///     // n bytes from their encoded form at `text` to `destination`; may
+///     // throw, and then leaves `destination` untouched
+///     static void Decode(const unsigned char* text, size_t n, unsigned char* destination);
+///
+/// Every get has one shape: one `Read` of the value's encoded form into a
+/// buffer of its own (on the stack, or a scratch area for a large block),
+/// decoding from there, and only then the caller's variable. The widths of
+/// `tvc::ITVCInStream` are kept here: each get reads the width of the value
+/// the format carries and extends it to the caller's type.
+template <class Format>
+class InputStreamBody {
+ public:
+  /// Gets from `reader`.
+  explicit InputStreamBody(tvc::ITVCBinaryReader* reader) noexcept : reader_(reader) {}
+
+  void GetChar(char& value) { Get<char>(value); }
+  void GetBYTE(unsigned char& value) { Get<unsigned char>(value); }
+  void GetInt(int& value) { Get<int>(value); }
+  void GetUint(unsigned int& value) { Get<unsigned int>(value); }
+  void GetShort(short& value) { Get<short>(value); }
+  void GetLong(long& value) { Get<std::int32_t>(value); }
+  void GetDWORD(unsigned long& value) { Get<std::uint32_t>(value); }
+  void GetWORD(unsigned short& value) { Get<unsigned short>(value); }
+  void GetDouble(double& value) { Get<double>(value); }
+  void GetInt64(std::int64_t& value) { Get<std::int64_t>(value); }
+  void GetUint64(std::uint64_t& value) { Get<std::uint64_t>(value); }
+  void GetSizet(size_t& value) { Get<std::uint64_t>(value); }
+
+  void GetN(void* destination, size_t n) {
+    ReadBlock<Format>(reader_, static_cast<unsigned char*>(destination), n);
+  }
+
+  /// Reads a value of `n` bytes into `bytes` (see `ReadValue`).
+  void GetValueBytes(unsigned char* bytes, size_t n) { ReadValue<Format>(reader_, bytes, n); }
+
+ private:
+  // A reader may fill part of its buffer before it throws: the value reaches
+  // the caller's variable only from a local, and only when whole.
+  template <class Wire, class T>
+  void Get(T& value) {
+    unsigned char bytes[sizeof(Wire)];
+    GetValueBytes(bytes, sizeof(Wire));
+    value = static_cast<T>(LoadLittleEndian<Wire>(bytes));
+  }
+
+  tvc::ITVCBinaryReader* reader_;
+};
+
 }  // namespace detail
 }  // namespace vx
-
-/// Defines the format-independent members of input stream class `Stream`
-/// (see the file comment), in namespace `vx`. `Format` names the stream's
-/// format type.
-#define VX_DEFINE_INPUT_STREAM_MEMBERS(Stream, Format)                                           \
- Stream::Stream(tvc::ITVCBinaryReader* reader) : reader(reader), lengthLimit(SIZE_MAX) {}        \
- Stream::Stream(IReadWriteDevice& device) : reader(device.GetReader()), lengthLimit(SIZE_MAX) {} \
- Stream::Stream(IReadWriteDevice* device) : Stream(*device) {}                                   \
-                                                                                                 \
- /* The value is read into a local union and reaches the caller's variable */                    \
- /* only when whole: a reader may fill part of its buffer before it throws. */                   \
- template <class Wire, class T>                                                                  \
- void Stream::GetAs(T& value) {                                                                  \
-  PersistTypeUnion u;                                                                            \
-  detail::ReadValue<Format>(reader, u.bytes, sizeof(Wire));                                      \
-  value = static_cast<T>(detail::LoadLittleEndian<Wire>(u.bytes));                               \
- }                                                                                               \
-                                                                                                 \
- void Stream::GetChar(char& value) { GetAs<char>(value); }                                       \
- void Stream::GetBYTE(unsigned char& value) { GetAs<unsigned char>(value); }                     \
- void Stream::GetInt(int& value) { GetAs<int>(value); }                                          \
- void Stream::GetUint(unsigned int& value) { GetAs<unsigned int>(value); }                       \
- void Stream::GetShort(short& value) { GetAs<short>(value); }                                    \
- void Stream::GetLong(long& value) { GetAs<std::int32_t>(value); }                               \
- void Stream::GetDWORD(unsigned long& value) { GetAs<std::uint32_t>(value); }                    \
- void Stream::GetWORD(unsigned short& value) { GetAs<unsigned short>(value); }                   \
- void Stream::GetDouble(double& value) { GetAs<double>(value); }                                 \
- void Stream::GetInt64(std::int64_t& value) { GetAs<std::int64_t>(value); }                      \
- void Stream::GetUint64(std::uint64_t& value) { GetAs<std::uint64_t>(value); }                   \
- void Stream::GetSizet(size_t& value) { GetAs<std::uint64_t>(value); }                           \
-                                                                                                 \
- void Stream::ReadType(PersistTypeUnion& u, size_t n) {                                          \
-  detail::ReadValue<Format>(reader, u.bytes, n);                                                 \
- }                                                                                               \
-                                                                                                 \
- void Stream::GetN(void* data, size_t count) {                                                   \
-  detail::ReadBlock<Format>(reader, static_cast<unsigned char*>(data), count);                   \
- }                                                                                               \
-                                                                                                 \
- void Stream::SetLengthLimit(size_t maxBytes) { lengthLimit = maxBytes; }                        \
- size_t Stream::GetLengthLimit() const { return lengthLimit; }
 
 #endif  // VEXLO_STREAMS_INTERNAL_INPUTSTREAMBODY_H

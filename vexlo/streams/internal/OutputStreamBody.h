@@ -2,93 +2,72 @@
 #define VEXLO_STREAMS_INTERNAL_OUTPUTSTREAMBODY_H
 
 /// \file
-/// Internal to the library's streams: the body that the two output streams,
-/// `CBinaryOutputStream` and `CPortableOutputStream`, share. They differ in
-/// how a value's bytes, least significant first, go onto the channel with
-/// one `Write`, which each says in its `Format`:
-///
-///     // counts the n bytes at `bytes` and writes them in the format
-///     static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount,
-///                       const unsigned char* bytes, size_t n);
-///
-/// and everything around it is written once, here:
-/// `VX_DEFINE_OUTPUT_STREAM_MEMBERS(Stream, Format)` defines in the stream's
-/// .cpp the constructors from a writer pointer and from a device, the
-/// destructor, every put but `PutBool` (the fixed-width values through
-/// `PutLittleEndian`, `long` cut to 32 bits and `size_t` carried as 64),
-/// `PutN`, `Tell` and `IsMeasure`. The stream's .cpp defines its `Format`,
-/// `PutBool` and its exported writer of bytes (`Put`, `WriteType`), which
-/// the puts do not call: the compiler could not inline a call to an exported
-/// function, which goes through the library's symbol table.
+/// Internal: the body that the two output streams share. Each member of
+/// `CBinaryOutputStream` and `CPortableOutputStream` is one line of its .cpp
+/// that builds an `OutputStreamBody` over its writer and count and calls the
+/// body's member of the same name; everything inline, so a put costs what
+/// writing its bytes costs.
 
 #include <cstddef>
 #include <cstdint>
 
-#include "vexlo/streams/internal/ByteOrder.h"
+#include "vexlo/internal/ByteOrder.h"
 #include "vexlo/tvc/ITVCBinaryWriter.h"
 
 namespace vx {
 namespace detail {
 
-/// Hands the bytes of `value`, least significant first, to `Format::Write`
-/// with the value's width: on a little-endian host the memory of `value`
-/// itself, elsewhere a converted copy.
-template <class Format, class T>
-void PutLittleEndian(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const T& value) {
-  WithLittleEndianBytes(value, [&](const unsigned char* bytes) {
-    Format::Write(writer, byteCount, bytes, sizeof value);
-  });
-}
+static_assert(sizeof(short) == 2 && sizeof(int) == 4 && sizeof(double) == 8,
+              "the formats' widths are those of the host's types, except for long");
+
+/// The puts of an output stream whose format is `Format`, a type with
+///
+///     // counts the n bytes at `bytes` and writes them in the format, with
+///     // one Write; the two formats differ in when the count moves
+///     static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount,
+///                       const unsigned char* bytes, size_t n);
+///
+/// The widths of `tvc::ITVCOutStream` are kept here: each put hands
+/// `Format::Write` its value's bytes, least significant first, at the width
+/// of the value the format carries.
+template <class Format>
+class OutputStreamBody {
+ public:
+  /// Puts to `writer`, counting in `byteCount`.
+  OutputStreamBody(tvc::ITVCBinaryWriter* writer, size_t& byteCount) noexcept
+      : writer_(writer), byteCount_(byteCount) {}
+
+  void PutChar(char value) { Put(value); }
+  void PutBYTE(unsigned char value) { Put(value); }
+  void PutInt(int value) { Put(value); }
+  void PutUint(unsigned int value) { Put(value); }
+  void PutShort(short value) { Put(value); }
+  void PutLong(long value) { Put(static_cast<std::int32_t>(value)); }
+  void PutDWORD(unsigned long value) { Put(static_cast<std::uint32_t>(value)); }
+  void PutWORD(unsigned short value) { Put(value); }
+  void PutDouble(double value) { Put(value); }
+  void PutInt64(const std::int64_t& value) { Put(value); }
+  void PutUint64(const std::uint64_t& value) { Put(value); }
+  void PutSizet(size_t value) { Put(static_cast<std::uint64_t>(value)); }
+  void PutN(const void* data, size_t count) {
+    Format::Write(writer_, byteCount_, static_cast<const unsigned char*>(data), count);
+  }
+
+ private:
+  // On a little-endian host the bytes handed on are `value`'s own memory,
+  // the caller's variable itself for the puts that take a reference.
+  template <class T>
+  void Put(const T& value) {
+    WithLittleEndianBytes(value, [this](const unsigned char* bytes) {
+      Format::Write(writer_, byteCount_, bytes, sizeof(T));
+    });
+  }
+
+  tvc::ITVCBinaryWriter* writer_;
+  size_t& byteCount_;
+};
 
 }  // namespace detail
 }  // namespace vx
-
-/// Defines the members of output stream class `Stream` that do not depend on
-/// its format (see the file comment), in namespace `vx`; `Format` names its
-/// format type.
-#define VX_DEFINE_OUTPUT_STREAM_MEMBERS(Stream, Format)                                            \
- Stream::Stream(tvc::ITVCBinaryWriter* writer) : writer(writer), byteCount(0) {}                   \
- Stream::Stream(IReadWriteDevice& device) : writer(device.GetWriter()), byteCount(0) {}            \
- Stream::Stream(IReadWriteDevice* device) : Stream(*device) {}                                     \
- Stream::~Stream() = default;                                                                      \
-                                                                                                   \
- void Stream::PutChar(char value) { detail::PutLittleEndian<Format>(writer, byteCount, value); }   \
- void Stream::PutBYTE(unsigned char value) {                                                       \
-  detail::PutLittleEndian<Format>(writer, byteCount, value);                                       \
- }                                                                                                 \
- void Stream::PutInt(int value) { detail::PutLittleEndian<Format>(writer, byteCount, value); }     \
- void Stream::PutUint(unsigned int value) {                                                        \
-  detail::PutLittleEndian<Format>(writer, byteCount, value);                                       \
- }                                                                                                 \
- void Stream::PutShort(short value) { detail::PutLittleEndian<Format>(writer, byteCount, value); } \
- void Stream::PutLong(long value) {                                                                \
-  const std::int32_t narrow = static_cast<std::int32_t>(value);                                    \
-  detail::PutLittleEndian<Format>(writer, byteCount, narrow);                                      \
- }                                                                                                 \
- void Stream::PutDWORD(unsigned long value) {                                                      \
-  const std::uint32_t narrow = static_cast<std::uint32_t>(value);                                  \
-  detail::PutLittleEndian<Format>(writer, byteCount, narrow);                                      \
- }                                                                                                 \
- void Stream::PutWORD(unsigned short value) {                                                      \
-  detail::PutLittleEndian<Format>(writer, byteCount, value);                                       \
- }                                                                                                 \
- void Stream::PutDouble(double value) {                                                            \
-  detail::PutLittleEndian<Format>(writer, byteCount, value);                                       \
- }                                                                                                 \
- void Stream::PutInt64(const std::int64_t& value) {                                                \
-  detail::PutLittleEndian<Format>(writer, byteCount, value);                                       \
- }                                                                                                 \
- void Stream::PutUint64(const std::uint64_t& value) {                                              \
-  detail::PutLittleEndian<Format>(writer, byteCount, value);                                       \
- }                                                                                                 \
- void Stream::PutSizet(size_t value) {                                                             \
-  const std::uint64_t wide = value;                                                                \
-  detail::PutLittleEndian<Format>(writer, byteCount, wide);                                        \
- }                                                                                                 \
- void Stream::PutN(const void* data, size_t count) {                                               \
-  Format::Write(writer, byteCount, static_cast<const unsigned char*>(data), count);                \
- }                                                                                                 \
- size_t Stream::Tell() { return byteCount; }                                                       \
- bool Stream::IsMeasure() { return false; }
 
 #endif  // VEXLO_STREAMS_INTERNAL_OUTPUTSTREAMBODY_H

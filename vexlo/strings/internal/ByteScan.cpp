@@ -84,20 +84,20 @@ const ScanKernels& Chosen() noexcept {
 
 size_t ScanKernelCount() noexcept {
   size_t count = 1;
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
   ++count;
 #endif
-#ifdef VX_BYTESCAN_AVX2
+#ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) ++count;
 #endif
   return count;
 }
 
 const ScanKernels& ScanKernelsAt([[maybe_unused]] size_t i) noexcept {
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
   if (i == 1) return kSse2Kernels;
 #endif
-#ifdef VX_BYTESCAN_AVX2
+#ifdef VX_VECTOR_AVX2
   if (i == 2) return kAvx2Kernels;
 #endif
   return kPortableKernels;

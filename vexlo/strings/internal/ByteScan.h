@@ -2,37 +2,24 @@
 #define VEXLO_STRINGS_INTERNAL_BYTESCAN_H
 
 /// \file
-/// Internal (not exported, not part of the interface): the block scans under
-/// the string search and comparison. Each one answers exactly what a plain
-/// byte-by-byte loop answers. There are up to three variants of each, chosen
-/// once per process at the first long scan: AVX2 (32 positions per step)
-/// where the processor has it, SSE2 (16 positions; every x86-64 processor)
-/// otherwise, and portable code (8 bytes per step where that is possible)
-/// elsewhere or when the library is built with `VEXLO_NO_VECTOR_CODE`. Short
-/// texts skip the choice: the comparisons of 8 to 32 bytes are inline here
-/// (two overlapping words or SSE2 blocks), other short scans take the
-/// portable code. This file, ByteScan.cpp, ByteScanX86.cpp and the kernels
-/// it includes are the only ones of the string classes that know about the
-/// processor.
+/// Internal: the block scans under the string search and comparison. Each
+/// one answers exactly what a plain byte-by-byte loop answers. There are up
+/// to three variants of each, chosen once per process at the first long
+/// scan: AVX2 (32 positions per step), SSE2 (16 positions) and portable code
+/// (8 bytes per step where that is possible); which vector code a build
+/// carries and may run is decided in vexlo/internal/Processor.h. Short texts
+/// skip the choice: the comparisons of 8 to 32 bytes are inline here (two
+/// overlapping words or SSE2 blocks), other short scans take the portable
+/// code.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-// Which vector variants this build carries: SSE2 on x86-64, and AVX2 beside
-// it where the compiler can build functions for a wider target than the
-// rest of the program. Not on Windows: GCC there cannot align the stack for
-// 32-byte values that a debug build spills. VEXLO_NO_VECTOR_CODE: none.
-#if !defined(VEXLO_NO_VECTOR_CODE) &&                              \
-    (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)) && \
-    (defined(__x86_64__) || defined(_M_X64) || defined(_M_AMD64))
-# define VX_BYTESCAN_SSE2 1
-# if !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
-#  define VX_BYTESCAN_AVX2 1
-# endif
-#endif
+#include "vexlo/internal/ByteOrder.h"
+#include "vexlo/internal/Processor.h"
 
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
 # include <emmintrin.h>
 #endif
 
@@ -76,11 +63,8 @@ inline std::uint64_t Load64(const char* p) noexcept {
 /// The position, in memory order, of the first byte of `x` (not 0) that is
 /// not 0.
 inline size_t FirstNonZeroByte(std::uint64_t x) noexcept {
-# if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  if constexpr (kHostLittleEndian) return static_cast<size_t>(__builtin_ctzll(x)) / 8;
   return static_cast<size_t>(__builtin_clzll(x)) / 8;
-# else
-  return static_cast<size_t>(__builtin_ctzll(x)) / 8;
-# endif
 }
 
 /// Each byte of `x` folded to ASCII upper case. The low seven bits of each
@@ -109,7 +93,7 @@ inline size_t ShortPrefix(const char* a, const char* b, size_t n) noexcept {
 }
 #endif
 
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
 /// Each byte of `x` folded to ASCII upper case: a-z moved up by 0x80 - 'a'
 /// land on -128 to -103 as signed bytes, and only they do, so one signed
 /// compare finds the lower-case letters.
@@ -147,7 +131,7 @@ inline size_t MidPrefix(const char* a, const char* b, size_t n) noexcept {
 /// From 16 to 32 bytes without a call (two overlapping blocks); otherwise
 /// the C library's search.
 inline size_t FindByte(const char* text, size_t n, char c) noexcept {
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
   if (n - 16 <= 16) {
     const __m128i needle = _mm_set1_epi8(c);
     const auto hitsAt = [needle](const char* p) {
@@ -171,7 +155,7 @@ size_t LongAsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcep
 /// The first position at which the `n` bytes at `a` and `b` differ, or `n`.
 /// From 8 to 32 bytes without a call.
 inline size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
   if (n - 16 <= 16) return MidPrefix<false>(a, b, n);
 #endif
 #ifdef VX_BYTESCAN_WORDS
@@ -183,7 +167,7 @@ inline size_t EqualPrefix(const char* a, const char* b, size_t n) noexcept {
 /// The first position at which the `n` bytes at `a` and `b` differ once both
 /// are folded to ASCII upper case, or `n`. From 8 to 32 bytes without a call.
 inline size_t AsciiUpperEqualPrefix(const char* a, const char* b, size_t n) noexcept {
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
   if (n - 16 <= 16) return MidPrefix<true>(a, b, n);
 #endif
 #ifdef VX_BYTESCAN_WORDS
@@ -208,15 +192,13 @@ size_t ScanKernelCount() noexcept;
 /// The variant `i`, 0 <= i < ScanKernelCount().
 const ScanKernels& ScanKernelsAt(size_t i) noexcept;
 
-#ifdef VX_BYTESCAN_SSE2
+#ifdef VX_VECTOR_SSE2
 /// The 16-byte variant (ByteScanX86.cpp).
 extern const ScanKernels kSse2Kernels;
 #endif
-#ifdef VX_BYTESCAN_AVX2
+#ifdef VX_VECTOR_AVX2
 /// The 32-byte variant (ByteScanX86.cpp); only for processors with AVX2.
 extern const ScanKernels kAvx2Kernels;
-/// Whether this processor runs AVX2 code.
-bool ProcessorHasAvx2() noexcept;
 #endif
 
 }  // namespace detail

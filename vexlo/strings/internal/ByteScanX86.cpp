@@ -2,8 +2,8 @@
 // ByteScanKernels.inc, once; here each width supplies its vector operations.
 #include "vexlo/strings/internal/ByteScan.h"
 
-#ifdef VX_BYTESCAN_SSE2
-# ifdef VX_BYTESCAN_AVX2
+#ifdef VX_VECTOR_SSE2
+# ifdef VX_VECTOR_AVX2
 #  include <immintrin.h>
 # endif
 
@@ -39,9 +39,9 @@ V AsciiUpper(V x) noexcept { return AsciiUpper128(x); }
 const ScanKernels kSse2Kernels = {"sse2", sse2::FindBytePair, sse2::FindBytePairAsciiUpper,
                                   sse2::EqualPrefix, sse2::AsciiUpperEqualPrefix};
 
-# ifdef VX_BYTESCAN_AVX2
+# ifdef VX_VECTOR_AVX2
 namespace avx2 {
-#  define VX_KERNEL_TARGET __attribute__((target("avx2")))
+#  define VX_KERNEL_TARGET VX_TARGET_AVX2
 
 using V = __m256i;
 using Mask = unsigned;
@@ -78,14 +78,9 @@ VX_KERNEL_TARGET V AsciiUpper(V x) noexcept {
 
 const ScanKernels kAvx2Kernels = {"avx2", avx2::FindBytePair, avx2::FindBytePairAsciiUpper,
                                   avx2::EqualPrefix, avx2::AsciiUpperEqualPrefix};
-
-bool ProcessorHasAvx2() noexcept {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}
 # endif
 
 }  // namespace detail
 }  // namespace vx
 
-#endif  // VX_BYTESCAN_SSE2
+#endif  // VX_VECTOR_SSE2

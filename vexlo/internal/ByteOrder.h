@@ -1,9 +1,8 @@
-#ifndef VEXLO_STREAMS_INTERNAL_BYTEORDER_H
-#define VEXLO_STREAMS_INTERNAL_BYTEORDER_H
+#ifndef VEXLO_INTERNAL_BYTEORDER_H
+#define VEXLO_INTERNAL_BYTEORDER_H
 
 /// \file
-/// Internal to the library's streams: the one place that knows the host's
-/// byte order.
+/// Internal: the one place that knows the host's byte order.
 ///
 /// Both stream formats carry every multi-byte value least significant byte
 /// first, whatever the host. The streams never look at a value's memory
@@ -13,6 +12,8 @@
 /// compiler removes (the output stream hands the value's own memory on); on
 /// a big-endian host the bytes are reversed, through an unsigned integer of
 /// the value's width, so a `double` is never held with its bytes swapped.
+/// The string scans ask `kHostLittleEndian` which end of a word holds the
+/// first byte in memory.
 ///
 ///     WithLittleEndianBytes(value, [&](const unsigned char* bytes) {
 ///       writer->Write(bytes, sizeof value);          // one Write, as ever
@@ -112,4 +113,4 @@ void WithLittleEndianBytes(const T& value, Use use) {
 }  // namespace detail
 }  // namespace vx
 
-#endif  // VEXLO_STREAMS_INTERNAL_BYTEORDER_H
+#endif  // VEXLO_INTERNAL_BYTEORDER_H
