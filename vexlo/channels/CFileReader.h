@@ -25,7 +25,7 @@ class SharedFileHandle;
 /// The first failure since the open is kept, and keeping it changes nothing
 /// else: the open's, a platform call's (the system's code: errno on POSIX, a
 /// Windows error code), `bad_file_descriptor` for a `Read` of a closed file,
-/// `value_too_large` for a count beyond 32 bits or the 32-bit position
+/// `invalid_argument` for a count beyond 32 bits or the 32-bit position
 /// 4294967295. A short read at the end of the file is no failure.
 ///
 ///     vx::CFileReader file("log.dat", vx::EFileShareCharacteristics::ShareRead);

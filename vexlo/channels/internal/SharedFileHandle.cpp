@@ -35,10 +35,12 @@ DWORD MoveMethod(ESeekStart origin) {
 
 constexpr size_t kLargestPlatformCount = 0xFFFFFFFFu;
 
-// The 32-bit calls' failure value, 4294967295, is also a position that they
-// report without failing (SetFilePointer and the stand-in leave the error at
-// 0 then); kept as a failure, it says that the position does not fit.
-constexpr std::errc kPositionTooLarge = std::errc::value_too_large;
+// What the 32-bit calls cannot take is kept as an invalid argument, as the
+// stand-in's refusal of a position beyond 32 bits is: a count beyond 32 bits,
+// an offset beyond 32 bits where `long` is wider, and the position
+// 4294967295, which SetFilePointer (and the stand-in) report without failing
+// and without an error, since it is also their failure value.
+constexpr std::errc kBeyond32Bits = std::errc::invalid_argument;
 
 }  // namespace
 
@@ -84,15 +86,14 @@ void Close(SharedFileHandle* file) noexcept {
 unsigned long Seek(SharedFileHandle* file, long offset, ESeekStart origin) noexcept {
   if (!IsValid(file)) return 0;
   // The platform takes a 32-bit distance. Where `long` is wider, an offset
-  // that does not fit is a seek the platform cannot make: it fails like one,
-  // kept as an invalid argument.
+  // that does not fit is a seek the platform cannot make: it fails like one.
   const LONG distance = static_cast<LONG>(offset);
   SetLastError(0);
   const DWORD position = distance == offset
                              ? SetFilePointer(file->Get(), distance, nullptr, MoveMethod(origin))
                              : DWORD{INVALID_SET_FILE_POINTER};
   if (position == INVALID_SET_FILE_POINTER) {
-    file->FailWithLastError(distance == offset ? kPositionTooLarge : std::errc::invalid_argument);
+    file->FailWithLastError(kBeyond32Bits);
     file->Close();
     return 0;
   }
@@ -103,7 +104,7 @@ unsigned long GetCurrentPosition(SharedFileHandle* file) noexcept {
   if (!IsValid(file)) return 0;
   SetLastError(0);
   const DWORD position = SetFilePointer(file->Get(), 0, nullptr, FILE_CURRENT);
-  if (position == INVALID_SET_FILE_POINTER) file->FailWithLastError(kPositionTooLarge);
+  if (position == INVALID_SET_FILE_POINTER) file->FailWithLastError(kBeyond32Bits);
   return position;
 }
 
@@ -154,7 +155,7 @@ bool Read(SharedFileHandle* file, void* buffer, size_t count) noexcept {
     file->FailWithLastError(std::errc::io_error);
     return false;
   }
-  if (count > kLargestPlatformCount) file->Fail(std::make_error_code(std::errc::value_too_large));
+  if (count > kLargestPlatformCount) file->Fail(std::make_error_code(kBeyond32Bits));
   return read == count;
 }
 
@@ -165,7 +166,7 @@ bool Read(SharedFileHandle* file, void* buffer, size_t count) noexcept {
 void Write(SharedFileHandle* file, const void* data, size_t count) noexcept {
   if (!Usable(file)) return;
   if (count > kLargestPlatformCount) {
-    file->Fail(std::make_error_code(std::errc::value_too_large));
+    file->Fail(std::make_error_code(kBeyond32Bits));
     return;
   }
   DWORD written = 0;
