@@ -81,6 +81,7 @@ TEST(FileDurability, EveryFailureIsKeptWithTheSystemsReasonAndTheFirstStays) {
       {"r", "six", "R", errc::invalid_argument},
       {"r", "six", "m", errc::invalid_argument},
       {"r", "six", "crg", errc::bad_file_descriptor},
+      {"w3", "six", "cy", errc::bad_file_descriptor},
       {"W3", "six", "w", errc::bad_file_descriptor},
       {"W3", "six", "y", errc::bad_file_descriptor},
       {"W3", "six", "c", errc::bad_file_descriptor},
