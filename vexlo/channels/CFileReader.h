@@ -25,8 +25,8 @@ class SharedFileHandle;
 /// The first failure since the open is kept, and keeping it changes nothing
 /// else: the open's, a platform call's (the system's code: errno on POSIX, a
 /// Windows error code), `bad_file_descriptor` for a `Read` of a closed file,
-/// `invalid_argument` for a count beyond 32 bits or the 32-bit position
-/// 4294967295. A short read at the end of the file is no failure.
+/// `invalid_argument` for a count beyond 32 bits or for the 32-bit position
+/// of 4294967295. A short read at the end of the file is no failure.
 ///
 ///     vx::CFileReader file("log.dat", vx::EFileShareCharacteristics::ShareRead);
 ///     vx::CPortableInputStream in(&file);
