@@ -1,17 +1,24 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-# Two install components, the split of Debian's library packages (see
+# The install components follow the split of Debian's library packages (see
 # cmake/VexloPackaging.cmake): Runtime holds what a program needs to run (the
 # shared objects, the DLLs), Development what it takes to build against the
-# library (headers, the CMake package, vexlo.pc, the .so link, the import and
-# static libraries).
+# library (headers, the CMake package, vexlo.pc, the .so link, the import
+# libraries). A static build puts its archives and their CMake targets in
+# StaticDevelopment, which the Debian package takes from a static build to
+# sit beside the shared build's files.
+if(VEXLO_LIBRARY_TYPE STREQUAL "STATIC")
+  set(VEXLO_ARCHIVE_COMPONENT StaticDevelopment)
+else()
+  set(VEXLO_ARCHIVE_COMPONENT Development)
+endif()
 install(TARGETS vexlo tavric
   EXPORT vexloTargets
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT Runtime
   LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT Runtime
     NAMELINK_COMPONENT Development
-  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT Development)
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT ${VEXLO_ARCHIVE_COMPONENT})
 
 # The public headers, folder by folder; each area's internal/ folder is not
 # interface and stays behind.
@@ -21,11 +28,20 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/vexlo"
   FILES_MATCHING PATTERN "*.h"
   PATTERN "internal" EXCLUDE)
 
+# The shared and the static build each export their targets to a file of
+# their own, so that both can be installed into one prefix (libvexlo-dev holds
+# both); vexloConfig.cmake picks one.
 set(VEXLO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/vexlo")
+if(VEXLO_LIBRARY_TYPE STREQUAL "STATIC")
+  set(VEXLO_TARGETS_FILE vexloStaticTargets.cmake)
+else()
+  set(VEXLO_TARGETS_FILE vexloTargets.cmake)
+endif()
 install(EXPORT vexloTargets
+  FILE "${VEXLO_TARGETS_FILE}"
   NAMESPACE vexlo::
   DESTINATION "${VEXLO_CMAKE_DIR}"
-  COMPONENT Development)
+  COMPONENT ${VEXLO_ARCHIVE_COMPONENT})
 
 configure_package_config_file(
   "${PROJECT_SOURCE_DIR}/cmake/vexloConfig.cmake.in"

@@ -4,7 +4,10 @@
 #     libvexlo<SOVERSION>  the shared objects (install component Runtime);
 #     libvexlo-dev         headers, the CMake package, vexlo.pc and the .so
 #                          links (component Development), depending on the
-#                          first at exactly this version.
+#                          first at exactly this version, and the static
+#                          libraries with their CMake targets (component
+#                          StaticDevelopment of the static build named by
+#                          VEXLO_PACKAGE_STATIC_BUILD, when given).
 #   Configure with -DCMAKE_INSTALL_PREFIX=/usr, so that GNUInstallDirs picks
 #   Debian's multiarch library directory (/usr/lib/x86_64-linux-gnu).
 # - Windows (the MinGW build): one zip of the whole install tree: the DLLs
@@ -35,6 +38,21 @@ else()
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
   set(CPACK_DEB_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_ALL Runtime Development)
+  set(VEXLO_PACKAGE_STATIC_BUILD "" CACHE PATH
+    "A static build (same prefix) whose archives libvexlo-dev carries as well")
+  if(VEXLO_PACKAGE_STATIC_BUILD)
+    # Each tree installs its own components; the static archives join the
+    # Development package as members of its group.
+    set(CPACK_INSTALL_CMAKE_PROJECTS
+      "${PROJECT_BINARY_DIR};vexlo;SHARED;/"
+      "${VEXLO_PACKAGE_STATIC_BUILD};vexlo;STATIC;/")
+    set(CPACK_COMPONENTS_SHARED Runtime Development)
+    set(CPACK_COMPONENTS_STATIC StaticDevelopment)
+    list(APPEND CPACK_COMPONENTS_ALL StaticDevelopment)
+    set(CPACK_COMPONENT_RUNTIME_GROUP Runtime)
+    set(CPACK_COMPONENT_DEVELOPMENT_GROUP Development)
+    set(CPACK_COMPONENT_STATICDEVELOPMENT_GROUP Development)
+  endif()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
   set(runtime_package "libvexlo${PROJECT_VERSION_MAJOR}")
@@ -56,7 +74,8 @@ the CMake package and vexlo.pc are in libvexlo-dev.")
   set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "Vexlo C++ library: byte strings, channels, streams (development files)
 ${PROJECT_DESCRIPTION}.
 This package holds the headers, the CMake package (find_package(vexlo)),
-vexlo.pc for pkg-config and the links to the shared libraries.")
+vexlo.pc for pkg-config, the links to the shared libraries and the static
+libraries (find_package with vexlo_SHARED_LIBS=OFF).")
   unset(runtime_package)
 endif()
 

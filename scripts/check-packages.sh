@@ -3,8 +3,10 @@
 # would, and builds and runs the consumer program (tests/consumer) with them:
 #   deb  installs libvexlo0 and libvexlo-dev with dpkg -i (as root, on a
 #        machine where they are not installed yet), builds the consumer with
-#        find_package and with pkg-config against the system's copy, runs
-#        both, then removes the packages again;
+#        find_package and with pkg-config against the system's copy and,
+#        with find_package, against the static libraries of libvexlo-dev,
+#        runs them, then removes the packages again and runs the static one
+#        once more;
 #   zip  unpacks the Windows zip, builds the consumer with MinGW-w64 against
 #        it with find_package and with pkg-config, and runs both under Wine
 #        with the zip's bin folder as the only place to find DLLs.
@@ -51,7 +53,7 @@ check_deb() {
   echo "--- dpkg -i ${debs[*]##*/}"
   installed=(libvexlo-dev libvexlo0)
   dpkg -i "${debs[@]}"
-  dpkg -L libvexlo0 libvexlo-dev | grep -E '\.(so[.0-9]*|h|cmake|pc)$' | sed 's/^/    /'
+  dpkg -L libvexlo0 libvexlo-dev | grep -E '\.(so[.0-9]*|a|h|cmake|pc)$' | sed 's/^/    /'
 
   echo "--- find_package against the installed packages"
   cmake -S "$consumer" -B "$work/deb-fp" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -68,10 +70,18 @@ check_deb() {
   g++ -std=c++17 -o "$work/deb-pc" "$consumer/main.cpp" $(pkg-config --cflags --libs vexlo)
   "$work/deb-pc"
 
+  echo "--- find_package of the static libraries (vexlo_SHARED_LIBS=OFF) against the installed packages"
+  cmake -S "$consumer" -B "$work/deb-static" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -Dvexlo_SHARED_LIBS=OFF >/dev/null
+  cmake --build "$work/deb-static" >/dev/null
+  "$work/deb-static/consumer"
+
   echo "--- dpkg --purge libvexlo-dev libvexlo0"
   dpkg --purge "${installed[@]}" >/dev/null
   installed=()
   [ ! -e /usr/include/vexlo ] || { echo "/usr/include/vexlo is left behind" >&2; exit 1; }
+  echo "--- the static consumer without the packages"
+  "$work/deb-static/consumer"
 }
 
 check_zip() {

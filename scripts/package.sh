@@ -3,7 +3,8 @@
 # build/packages:
 #   deb  libvexlo0_<version>_<arch>.deb (the shared objects) and
 #        libvexlo-dev_<version>_<arch>.deb (headers, CMake package, vexlo.pc,
-#        the .so links), from a release build installed under /usr;
+#        the .so links, the static libraries), from a shared and a static
+#        release build installed under /usr;
 #   zip  vexlo-<version>-win64.zip, the MinGW-w64 release build: DLLs with
 #        the compiler's runtime DLLs, import libraries, headers, CMake package.
 # Usage: scripts/package.sh [deb] [zip]   (default: both)
@@ -23,8 +24,13 @@ for kind in "${kinds[@]}"; do
     deb)
       scripts/setup.sh dpkg-dev file
       dir=build/package-deb
-      rm -rf "$dir"
-      cmake -S . -B "$dir" "${common[@]}" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+      static=build/package-deb-static
+      rm -rf "$dir" "$static"
+      cmake -S . -B "$static" "${common[@]}" -DBUILD_SHARED_LIBS=OFF -DCMAKE_CXX_COMPILER=g++ \
+            -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+      cmake --build "$static" -j2
+      cmake -S . -B "$dir" "${common[@]}" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_INSTALL_PREFIX=/usr \
+            -DVEXLO_PACKAGE_STATIC_BUILD="$(pwd)/$static" >/dev/null
       cmake --build "$dir" -j2
       rm -f "$out"/libvexlo*.deb
       (cd "$dir" && cpack -G DEB)

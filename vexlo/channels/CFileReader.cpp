@@ -40,4 +40,30 @@ unsigned long CFileReader::GetCurrentPosition() const {
   return filechannel::GetCurrentPosition(file_.get());
 }
 
+std::uint64_t CFileReader::Seek64(std::int64_t offset, ESeekStart origin) {
+  return filechannel::Seek64(file_.get(), offset, origin);
+}
+
+std::uint64_t CFileReader::GetCurrentPosition64() const {
+  return filechannel::GetCurrentPosition64(file_.get());
+}
+
+// The size is asked for after the position: a file that grows meanwhile
+// answers at least what was there at the call.
+std::uint64_t CFileReader::GetRemaining() const {
+  if (!IsValid()) return 0;
+  std::int64_t position = 0;
+  std::int64_t size = 0;
+  if (!fileapi::SetFilePointerEx(file_->Get(), 0, &position, fileapi::FILE_CURRENT) ||
+      !fileapi::GetFileSizeEx(file_->Get(), &size)) {
+    file_->FailWithLastError(std::errc::io_error);
+    return 0;
+  }
+  return size > position ? static_cast<std::uint64_t>(size - position) : 0;
+}
+
+bool CFileReader::HasFailed() const { return filechannel::HasFailed(file_.get()); }
+
+std::error_code CFileReader::GetError() const { return filechannel::GetError(file_.get()); }
+
 }  // namespace vx

@@ -2,7 +2,9 @@
 #define VEXLO_CHANNELS_CFILEREADER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <system_error>
 
 #include "vexlo/Export.h"
 #include "vexlo/channels/EFileShareCharacteristics.h"
@@ -13,90 +15,61 @@ namespace vx {
 
 class SharedFileHandle;
 
-/// A byte reader over a file: every `Read` goes straight to the platform's
-/// file interface, with no buffer of its own.
+/// A byte reader over a file: each `Read` is one call of the platform's file
+/// interface, with no buffer of its own. Opening never throws: a reader whose
+/// file did not open is invalid. Copies share the file, its position and its
+/// kept error; `Close()`, or a refused `Seek` or `Seek64`, closes the file for
+/// every copy, else the last copy to go closes it. `final`: the destructor is
+/// not virtual.
 ///
-/// Opening never throws: a reader whose file could not be opened is invalid,
-/// which `IsValid()` and the boolean operators tell. On an invalid reader
-/// `Read` throws, `Seek` and `GetCurrentPosition` return 0.
+/// The first failure since the open is kept, and keeping it changes nothing
+/// else: the open's, a platform call's (the system's code: errno on POSIX, a
+/// Windows error code), `bad_file_descriptor` for a `Read` of a closed file,
+/// `invalid_argument` for a count beyond 32 bits or for the 32-bit position
+/// of 4294967295. A short read at the end of the file is no failure.
 ///
-/// The destructor is not virtual (the reader interface has none), so the
-/// class is `final`: it is destroyed through its own type only.
-///
-/// File positions are 32-bit: `Seek` takes a 32-bit signed distance and
-/// positions are `unsigned long` values below 2^32, on every platform.
-///
-/// Copies share the file: a copy uses the same open handle and the same file
-/// position as its source (a read through one moves the position of both).
-/// The handle is owned jointly and closed exactly once:
-/// - `Close()` on any copy closes the file for all of them: every copy is
-///   invalid afterwards. A failing `Seek` closes it the same way.
-/// - Destroying or assigning over a copy only gives up that copy's share; the
-///   file is closed when its last holder is destroyed or reassigned.
-/// Copying never throws.
-///
-///     vx::CFileReader in("data.bin", vx::EFileShareCharacteristics::ShareRead);
-///     if (!in) return;                        // missing or locked file
-///     const unsigned long size = in.Seek(0, vx::ESeekStart::End);
-///     in.Seek(0, vx::ESeekStart::Begin);
-///     std::vector<char> bytes(size);
-///     in.Read(bytes.data(), bytes.size());    // throws if the file shrank
+///     vx::CFileReader file("log.dat", vx::EFileShareCharacteristics::ShareRead);
+///     vx::CPortableInputStream in(&file);
+///     while (file.GetRemaining() > 0) in >> record;  // a cut-off record throws
+///     if (file.HasFailed()) std::puts(file.GetError().message().c_str());
 class VX_API CFileReader final : public tvc::ITVCBinaryReader {
  public:
-  /// Opens the existing file `fileName` (an 8-bit name in the system's code
-  /// page) for reading, with the share mode that `share` selects. On failure
-  /// the reader is invalid. Throws only `std::bad_alloc`, before anything is
-  /// opened, when the shared handle record cannot be allocated.
+  /// Opens the existing file `fileName` (8-bit, the system's code page) with
+  /// the share mode of `share`. Throws only `std::bad_alloc`, before opening.
   CFileReader(const char* fileName, EFileShareCharacteristics share);
+  CFileReader(const CFileReader& other) noexcept;             ///< Shares `other`'s file.
+  CFileReader& operator=(const CFileReader& other) noexcept;  ///< Gives up this one's share.
+  ~CFileReader();                                             ///< Gives up this one's share.
 
-  /// Shares `other`'s file and position (see the class comment).
-  CFileReader(const CFileReader& other) noexcept;
-  /// Gives up this reader's share of its file (closing it if this was the
-  /// last holder), then shares `other`'s. Self-assignment changes nothing.
-  CFileReader& operator=(const CFileReader& other) noexcept;
-  /// Gives up this reader's share; the last holder closes the file.
-  ~CFileReader();
-
-  /// Reads exactly `count` bytes from the current position into `buffer` and
-  /// advances past them, or throws `tvc::TVCBufferUnderrunException`.
-  ///
-  /// - Near the end of the file, the bytes that were there are placed in
-  ///   `buffer` and the position stays after them, at the end; then it throws.
-  /// - On an invalid reader it throws, whatever `count` (also 0).
-  /// - The platform takes a 32-bit count: of a `count` of 2^32 or more only
-  ///   the low 32 bits are asked for, and since that never equals `count`,
-  ///   it throws.
-  /// - A pipe (a FIFO) has no end until its writer has gone. POSIX systems
-  ///   read on while its bytes come in pieces; Windows hands over what the
-  ///   pipe holds at the time, so there a `Read` that arrives in pieces
-  ///   throws with the first piece in `buffer`.
-  /// Nothing is logged.
+  /// Reads exactly `count` bytes and advances past them, or throws
+  /// `tvc::TVCBufferUnderrunException`, with the bytes up to the end of the
+  /// file in `buffer` and the position after them. Always throws when
+  /// invalid, and for a `count` of 2^32 or more (the platform takes 32 bits).
+  /// A pipe on Windows hands over what it holds: a read that arrives there
+  /// in pieces throws after the first; POSIX reads on.
   void Read(void* buffer, size_t count) override;
 
-  /// True while a file is open.
-  bool IsValid() const;
-  /// `IsValid()`; for conditions only (`if (reader)`).
-  explicit operator bool();
-  /// `!IsValid()`.
-  bool operator!();
+  bool IsValid() const;      ///< True while a file is open.
+  explicit operator bool();  ///< `IsValid()`.
+  bool operator!();          ///< `!IsValid()`.
+  void Close();              ///< Closes the file for every copy; harmless when closed.
 
-  /// Closes the file for this reader and all its copies; they are all invalid
-  /// afterwards. On an invalid reader it does nothing, so closing twice is
-  /// harmless.
-  void Close();
-
-  /// Moves the file position by `offset` from `origin` and returns the new
-  /// position. A move the platform refuses (a position below 0 or beyond 32
-  /// bits; where `long` is wider than 32 bits, also an `offset` outside the
-  /// 32-bit range) closes the file, as `Close()` does, and returns 0. On an
-  /// invalid reader it returns 0 and changes nothing.
-  ///
-  ///     reader.Seek(-3, vx::ESeekStart::Current);  // back three bytes
+  /// Moves the position by `offset` from `origin` and returns it. A move the
+  /// platform refuses (an offset beyond 32 bits, a position below 0 or not
+  /// below 2^32 - 1) closes the file and returns 0; when invalid, returns 0.
   unsigned long Seek(long offset, ESeekStart origin);
-
-  /// The current file position; 0 for an invalid reader. Should the platform
-  /// fail, its failure value 4294967295 is returned and the file stays open.
+  /// The position; 0 when invalid, 4294967295 when the platform fails.
   unsigned long GetCurrentPosition() const;
+  /// `Seek` with a 64-bit offset and position.
+  std::uint64_t Seek64(std::int64_t offset, ESeekStart origin);
+  /// The 64-bit position; 0 when invalid, UINT64_MAX when the platform fails.
+  std::uint64_t GetCurrentPosition64() const;
+  /// The bytes from the position to the end of the file as it is now; 0 at
+  /// or past the end, when invalid, or when the platform fails (a pipe).
+  std::uint64_t GetRemaining() const;
+
+  bool HasFailed() const;            ///< Whether a failure is kept.
+  std::error_code GetError() const;  ///< The kept failure; a zero code if none.
 
  private:
   std::shared_ptr<SharedFileHandle> file_;

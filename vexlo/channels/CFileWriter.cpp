@@ -1,5 +1,6 @@
 #include "vexlo/channels/CFileWriter.h"
 
+#include <new>
 #include <utility>
 
 #include "vexlo/channels/internal/SharedFileHandle.h"
@@ -25,6 +26,19 @@ DWORD CreationDisposition(EFileCreationDisposition disposition) {
     default:
       return 0;  // rejected by the platform
   }
+}
+
+// A writer that never opened a file has no record to keep its failures in;
+// a failing call makes one. Should memory run out then, the failure goes
+// unkept: Write and Sync throw nothing.
+SharedFileHandle* Record(std::shared_ptr<SharedFileHandle>& file) noexcept {
+  if (file == nullptr) {
+    try {
+      file = std::make_shared<SharedFileHandle>();
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  return file.get();
 }
 
 }  // namespace
@@ -55,7 +69,15 @@ void CFileWriter::Open(const char* fileName, EFileCreationDisposition dispositio
 // The members shared with CFileReader are written once, in SharedFileHandle.cpp.
 
 void CFileWriter::Write(const void* data, size_t count) {
-  filechannel::Write(file_.get(), data, count);
+  filechannel::Write(Record(file_), data, count);
+}
+
+bool CFileWriter::Sync() {
+  SharedFileHandle* const file = Record(file_);
+  if (!filechannel::Usable(file)) return false;
+  if (FlushFileBuffers(file->Get())) return true;
+  file->FailWithLastError(std::errc::io_error);
+  return false;
 }
 
 bool CFileWriter::IsValid() const { return filechannel::IsValid(file_.get()); }
@@ -73,5 +95,17 @@ unsigned long CFileWriter::Seek(long offset, ESeekStart origin) {
 unsigned long CFileWriter::GetCurrentPosition() const {
   return filechannel::GetCurrentPosition(file_.get());
 }
+
+std::uint64_t CFileWriter::Seek64(std::int64_t offset, ESeekStart origin) {
+  return filechannel::Seek64(file_.get(), offset, origin);
+}
+
+std::uint64_t CFileWriter::GetCurrentPosition64() const {
+  return filechannel::GetCurrentPosition64(file_.get());
+}
+
+bool CFileWriter::HasFailed() const { return filechannel::HasFailed(file_.get()); }
+
+std::error_code CFileWriter::GetError() const { return filechannel::GetError(file_.get()); }
 
 }  // namespace vx

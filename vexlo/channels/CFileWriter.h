@@ -2,7 +2,9 @@
 #define VEXLO_CHANNELS_CFILEWRITER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <system_error>
 
 #include "vexlo/Export.h"
 #include "vexlo/channels/EFileCreationDisposition.h"
@@ -14,85 +16,53 @@ namespace vx {
 
 class SharedFileHandle;
 
-/// A byte writer over a file: every `Write` goes straight to the platform's
-/// file interface, with no buffer of its own, at the current file position.
+/// A byte writer over a file: each `Write` is one call of the platform's file
+/// interface at the current position, with no buffer of its own. Opening,
+/// copies, `Close`, seeking and the kept failure are as in `CFileReader`;
+/// `Write` and `Sync` on a closed file keep `bad_file_descriptor`. `Write`
+/// reports nothing itself: a failed or short write, or one to an invalid
+/// writer, shows in `HasFailed()` and `GetError()` only.
 ///
-/// Opening never throws: a writer whose file could not be opened is invalid,
-/// which `IsValid()` and the boolean operators tell. Writing reports nothing:
-/// a failed or short write, and a write to an invalid writer, go unnoticed.
-/// On an invalid writer `Seek` and `GetCurrentPosition` return 0.
-///
-/// The destructor is not virtual (the writer interface has none), so the
-/// class is `final`: it is destroyed through its own type only.
-///
-/// File positions are 32-bit: `Seek` takes a 32-bit signed distance and
-/// positions are `unsigned long` values below 2^32, on every platform.
-///
-/// Copies share the file, exactly as `CFileReader` copies do: one handle, one
-/// position. `Close()` (or a failing `Seek`) on any copy closes the file for
-/// all of them; destroying or assigning over a copy only gives up its share,
-/// and the last holder closes the file. Copying never throws.
-///
-/// The enumerations that select the disposition, share mode and seek origin
-/// each have a header of their own, named after them.
-///
-///     vx::CFileWriter out("out.bin", vx::EFileCreationDisposition::CreateAlways,
-///                         vx::EFileShareCharacteristics::ShareNone);
-///     out.Write("VXL1", 4);
-///     out.Close();  // the file is complete and released now
+///     vx::CFileWriter log("log.dat", vx::EFileCreationDisposition::OpenAlways,
+///                         vx::EFileShareCharacteristics::ShareRead);
+///     log.Seek64(0, vx::ESeekStart::End);  // append
+///     log.Write("VXL1", 4);
+///     if (!log.Sync()) std::puts(log.GetError().message().c_str());
 class VX_API CFileWriter final : public tvc::ITVCBinaryWriter {
  public:
-  /// An invalid writer that holds no file. Never throws.
-  CFileWriter() noexcept;
+  CFileWriter() noexcept;  ///< An invalid writer that holds no file.
   /// Starts invalid, then performs `Open(fileName, disposition, share)`.
   CFileWriter(const char* fileName, EFileCreationDisposition disposition,
               EFileShareCharacteristics share);
+  CFileWriter(const CFileWriter& other) noexcept;             ///< Shares `other`'s file.
+  CFileWriter& operator=(const CFileWriter& other) noexcept;  ///< Gives up this one's share.
+  ~CFileWriter();                                             ///< Gives up this one's share.
 
-  /// Shares `other`'s file and position.
-  CFileWriter(const CFileWriter& other) noexcept;
-  /// Gives up this writer's share of its file (closing it if this was the
-  /// last holder), then shares `other`'s. Self-assignment changes nothing.
-  CFileWriter& operator=(const CFileWriter& other) noexcept;
-  /// Gives up this writer's share; the last holder closes the file.
-  ~CFileWriter();
-
-  /// Opens `fileName` (an 8-bit name in the system's code page) for writing
-  /// with `disposition` and the share mode that `share` selects; on failure
-  /// the writer is invalid. The position starts at 0.
-  ///
-  /// A writer that already holds a file closes it first, as `Close()` does
-  /// (its copies become invalid), and then opens the named file: after
-  /// `Open`, `IsValid()` always tells whether the named file is open. The new
-  /// file is this writer's alone; former copies do not follow it.
-  ///
-  /// Throws only `std::bad_alloc`, when the shared handle record cannot be
-  /// allocated; that happens first, and the writer is then unchanged.
+  /// Closes a file this writer holds, as `Close()` does, then opens
+  /// `fileName` for writing with `disposition` and `share`, at position 0
+  /// and with no failure kept; the file is this writer's alone. Throws only
+  /// `std::bad_alloc`, first, leaving the writer unchanged.
   void Open(const char* fileName, EFileCreationDisposition disposition,
             EFileShareCharacteristics share);
 
-  /// Writes the `count` bytes at `data` at the current position and advances
-  /// it. Nothing is reported: on an invalid writer, or when the platform
-  /// fails or writes fewer bytes, the call simply returns.
-  ///
-  /// The platform takes a 32-bit count. A `count` of 2^32 or more, which it
-  /// cannot express, is refused whole: nothing is written and `data` is not
-  /// read. (Passing the low 32 bits would silently write a truncated block;
-  /// splitting the block would break the rule of one platform call per
-  /// `Write`.)
+  /// Writes the `count` bytes at `data` at the position and advances it. A
+  /// `count` of 2^32 or more (the platform takes 32 bits) is refused whole,
+  /// `data` unread, rather than cut or split into several platform calls.
   void Write(const void* data, size_t count) override;
+  /// Asks the system to put the file's data on its device (fsync,
+  /// FlushFileBuffers); true once it has.
+  bool Sync();
 
-  // The members below behave exactly as CFileReader's of the same names (one
-  // body serves both), with the writer in place of the reader.
-  bool IsValid() const;      ///< True while a file is open.
-  explicit operator bool();  ///< `IsValid()`; for conditions only.
-  bool operator!();          ///< `!IsValid()`.
-  void Close();              ///< Closes the file for every copy; harmless when invalid.
-  /// Moves the position and returns it; a move the platform refuses closes
-  /// the file for every copy and returns 0, as does an invalid writer.
-  unsigned long Seek(long offset, ESeekStart origin);
-  /// The position; 0 for an invalid writer, 4294967295 should the platform
-  /// fail (the file stays open).
-  unsigned long GetCurrentPosition() const;
+  bool IsValid() const;                                          ///< See `CFileReader`.
+  explicit operator bool();                                      ///< `IsValid()`.
+  bool operator!();                                              ///< `!IsValid()`.
+  void Close();                                                  ///< See `CFileReader`.
+  unsigned long Seek(long offset, ESeekStart origin);            ///< See `CFileReader`.
+  unsigned long GetCurrentPosition() const;                      ///< See `CFileReader`.
+  std::uint64_t Seek64(std::int64_t offset, ESeekStart origin);  ///< See `CFileReader`.
+  std::uint64_t GetCurrentPosition64() const;                    ///< See `CFileReader`.
+  bool HasFailed() const;                                        ///< See `CFileReader`.
+  std::error_code GetError() const;                              ///< See `CFileReader`.
 
  private:
   std::shared_ptr<SharedFileHandle> file_;

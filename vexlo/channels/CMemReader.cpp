@@ -37,4 +37,6 @@ void CMemReader::Read(void* buffer, size_t count) {
   position_ += count;
 }
 
+size_t CMemReader::GetRemaining() const { return size_ - position_; }
+
 }  // namespace vx

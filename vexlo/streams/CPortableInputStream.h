@@ -22,6 +22,13 @@ namespace vx {
 ///     in.GetInt(count);                         // "E8030000" -> 1000
 ///     in.GetBool(flag);                         // "54" -> true
 ///
+/// A loop over the records of a file asks the reader what remains, and so
+/// ends without an exception (a record cut off at the end still throws):
+///
+///     vx::CFileReader file("log.dat", vx::EFileShareCharacteristics::ShareRead);
+///     vx::CPortableInputStream records(&file);
+///     while (file.GetRemaining() > 0) records >> record;
+///
 /// A character other than "0"-"9" and "A"-"F", lower-case digits included,
 /// is refused with `CStreamFormatException`, whose `what()` names the
 /// character and its place; the value's characters have been consumed. A

@@ -5,9 +5,9 @@
 /// The file channels' platform layer: internal, not exported, never included
 /// by a public header.
 ///
-/// It gives the file channels five operations with the names, types and
-/// constants of the Windows file interface, so that the channels call them
-/// one way on every platform:
+/// It gives the file channels the operations they use, with the names, types
+/// and constants of the Windows file interface, so that the channels call
+/// them one way on every platform:
 ///
 ///     using namespace vx::fileapi;
 ///     HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -18,8 +18,10 @@
 ///
 /// - FileApiWindows.cpp (Windows): each function passes its arguments
 ///   unchanged to the Windows function of the same name and returns its
-///   result. The constants below have the Windows values. This header never
-///   includes <windows.h>, whose macros of these names would replace them.
+///   result (a 64-bit distance, position or size passes as the
+///   `LARGE_INTEGER` of the same value). The constants below have the Windows
+///   values. This header never includes <windows.h>, whose macros of these
+///   names would replace them.
 ///   Windows reads a file in one call, short only at its end, but a pipe
 ///   hands over what it holds: there `ReadFile` may return fewer bytes while
 ///   more are still to come (and fails with ERROR_BROKEN_PIPE once the
@@ -52,15 +54,27 @@
 ///     error. Writing to a pipe whose reader has gone fails (EPIPE) as on
 ///     Windows, without the SIGPIPE that would end the process.
 ///   - `SetFilePointer(h, distance, high, method)`: `method` is `FILE_BEGIN`,
-///     `FILE_CURRENT` or `FILE_END`, anything else fails. The channels'
-///     positions are 32-bit, so `high` is always null and is not read: the
+///     `FILE_CURRENT` or `FILE_END`, anything else fails. The channels
+///     pass no `high` (it is always null and is not read), so the
 ///     distance is a signed 32-bit value and the resulting position must lie
 ///     in 0 to 4294967295; a position below 0 or beyond 32 bits fails,
 ///     returns `INVALID_SET_FILE_POINTER` (4294967295) and moves nothing.
 ///     A pipe has no position: every call fails.
+///   - `SetFilePointerEx(h, distance, &position, method)`: as
+///     `SetFilePointer` with a 64-bit distance and a resulting position in 0
+///     to 2^63 - 1 (and below the file system's largest file size), stored
+///     in `position` (if not null). Fails (moving nothing) otherwise, and on
+///     a pipe.
+///   - `GetFileSizeEx(h, &size)`: the size that fstat(2) reports.
+///   - `FlushFileBuffers(h)`: fsync(2); fails where the system cannot sync
+///     the file (a pipe, most devices).
 ///   - `CloseHandle(h)` closes the descriptor; it fails on an invalid one
 ///     (descriptor -1, which close(2) refuses).
-///   Every failure also sets errno; there is no GetLastError.
+///   - `GetLastError()` and `SetLastError(e)` read and set errno: every
+///     failure above sets it, and a success may change it.
+///
+/// On both platforms a value of `GetLastError()` is an error code of
+/// `std::system_category()`: a Windows error code there, an errno value here.
 
 #include <cstdint>
 
@@ -99,7 +113,13 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numbe
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,
                DWORD* numberOfBytesWritten, void* overlapped);
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod);
+BOOL SetFilePointerEx(HANDLE file, std::int64_t distanceToMove, std::int64_t* newFilePointer,
+                      DWORD moveMethod);
+BOOL GetFileSizeEx(HANDLE file, std::int64_t* fileSize);
+BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
+DWORD GetLastError();
+void SetLastError(DWORD errorCode);
 
 }  // namespace fileapi
 }  // namespace vx

@@ -11,6 +11,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <limits>
+
+// Positions beyond 32 bits need a 64-bit off_t (_FILE_OFFSET_BITS=64 on a
+// 32-bit system).
+static_assert(sizeof(off_t) >= 8, "off_t must hold 64-bit file positions");
 
 namespace vx {
 namespace fileapi {
@@ -118,6 +123,44 @@ class PipeSignalBlock {
   bool wasPending_;
 };
 
+// Moves the position of `fd` by `distance` from the origin that `moveMethod`
+// selects, to a position in 0 to `largest`. Returns the new position, or -1
+// with errno set and the position unchanged.
+std::int64_t Move(int fd, std::int64_t distance, DWORD moveMethod, std::int64_t largest) {
+  // errno is EBADF
+  if (::fcntl(fd, F_GETFD) == -1) return -1;  // GCOVR_EXCL_BR_LINE
+
+  std::int64_t base = 0;
+  switch (moveMethod) {  // GCOVR_EXCL_BR_LINE
+    case FILE_BEGIN:
+      break;
+    case FILE_CURRENT:
+      base = ::lseek(fd, 0, SEEK_CUR);
+      break;
+    case FILE_END: {
+      // fstat rather than lseek(SEEK_END): a failed move must move nothing.
+      struct stat status;
+      const bool known = ::fstat(fd, &status) == 0;
+      base = known ? static_cast<std::int64_t>(status.st_size) : -1;  // GCOVR_EXCL_BR_LINE
+      break;
+    }
+    default:  // GCOVR_EXCL_START: the channels ask for the three above only
+      errno = EINVAL;
+      return -1;
+      // GCOVR_EXCL_STOP
+  }
+  if (base < 0) return -1;
+
+  // base is at least 0, so only a positive distance can overflow the sum.
+  if (distance > largest - base || base + distance < 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  const std::int64_t target = base + distance;
+  if (::lseek(fd, static_cast<off_t>(target), SEEK_SET) == -1) return -1;
+  return target;
+}
+
 }  // namespace
 
 HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*/,
@@ -169,40 +212,28 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD numberOfBytesToWrite,
 
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* /*distanceToMoveHigh*/,
                      DWORD moveMethod) {
-  const int fd = Descriptor(file);
-  // errno is EBADF
-  if (::fcntl(fd, F_GETFD) == -1) return INVALID_SET_FILE_POINTER;  // GCOVR_EXCL_BR_LINE
-
-  std::int64_t base = 0;
-  switch (moveMethod) {  // GCOVR_EXCL_BR_LINE
-    case FILE_BEGIN:
-      break;
-    case FILE_CURRENT:
-      base = ::lseek(fd, 0, SEEK_CUR);
-      break;
-    case FILE_END: {
-      // fstat rather than lseek(SEEK_END): a failed move must move nothing.
-      struct stat status;
-      const bool known = ::fstat(fd, &status) == 0;
-      base = known ? static_cast<std::int64_t>(status.st_size) : -1;  // GCOVR_EXCL_BR_LINE
-      break;
-    }
-    default:  // GCOVR_EXCL_START: the channels ask for the three above only
-      errno = EINVAL;
-      return INVALID_SET_FILE_POINTER;
-      // GCOVR_EXCL_STOP
-  }
-  if (base < 0) return INVALID_SET_FILE_POINTER;
-
-  // A file position is far from 2^63: adding a 32-bit distance cannot overflow.
-  const std::int64_t target = base + distanceToMove;
-  if (target < 0 || target > std::int64_t{0xFFFFFFFF}) {
-    errno = EINVAL;
-    return INVALID_SET_FILE_POINTER;
-  }
-  if (::lseek(fd, static_cast<off_t>(target), SEEK_SET) == -1) return INVALID_SET_FILE_POINTER;
-  return static_cast<DWORD>(target);
+  const std::int64_t position =
+      Move(Descriptor(file), distanceToMove, moveMethod, std::int64_t{0xFFFFFFFF});
+  return position == -1 ? DWORD{INVALID_SET_FILE_POINTER} : static_cast<DWORD>(position);
 }
+
+BOOL SetFilePointerEx(HANDLE file, std::int64_t distanceToMove, std::int64_t* newFilePointer,
+                      DWORD moveMethod) {
+  const std::int64_t position =
+      Move(Descriptor(file), distanceToMove, moveMethod, std::numeric_limits<std::int64_t>::max());
+  if (position == -1) return FALSE;
+  if (newFilePointer != nullptr) *newFilePointer = position;
+  return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE file, std::int64_t* fileSize) {
+  struct stat status;
+  if (::fstat(Descriptor(file), &status) != 0) return FALSE;
+  *fileSize = static_cast<std::int64_t>(status.st_size);
+  return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) { return ::fsync(Descriptor(file)) == 0 ? TRUE : FALSE; }
 
 // Linux releases the descriptor even when close reports EINTR; retrying
 // could close a descriptor that another thread just received. The invalid
@@ -210,6 +241,10 @@ DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* /*distanceToMoveHig
 BOOL CloseHandle(HANDLE object) {
   return ::close(Descriptor(object)) == 0 || errno == EINTR ? TRUE : FALSE;  // GCOVR_EXCL_BR_LINE
 }
+
+DWORD GetLastError() { return static_cast<DWORD>(errno); }
+
+void SetLastError(DWORD errorCode) { errno = static_cast<int>(errorCode); }
 
 }  // namespace fileapi
 }  // namespace vx

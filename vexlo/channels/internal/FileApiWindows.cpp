@@ -60,7 +60,30 @@ DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
   return static_cast<DWORD>(result);
 }
 
+BOOL SetFilePointerEx(HANDLE file, std::int64_t distanceToMove, std::int64_t* newFilePointer,
+                      DWORD moveMethod) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = distanceToMove;
+  LARGE_INTEGER position;
+  const BOOL result = ::SetFilePointerEx(file, distance, &position, moveMethod);
+  if (result && newFilePointer != nullptr) *newFilePointer = position.QuadPart;
+  return result;
+}
+
+BOOL GetFileSizeEx(HANDLE file, std::int64_t* fileSize) {
+  LARGE_INTEGER size;
+  const BOOL result = ::GetFileSizeEx(file, &size);
+  if (result) *fileSize = size.QuadPart;
+  return result;
+}
+
+BOOL FlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(file); }
+
 BOOL CloseHandle(HANDLE object) { return ::CloseHandle(object); }
+
+DWORD GetLastError() { return static_cast<DWORD>(::GetLastError()); }
+
+void SetLastError(DWORD errorCode) { ::SetLastError(errorCode); }
 
 }  // namespace fileapi
 }  // namespace vx
