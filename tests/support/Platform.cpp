@@ -45,10 +45,7 @@ bool PendingPipeSignalSurvives(const std::function<void()>& write) { return writ
 
 #else
 
-namespace {
-std::atomic<long> g_interruptions{0};
-void CountInterruption(int) { g_interruptions.fetch_add(1); }
-}  // namespace
+static std::atomic<long> g_interruptions{0};  // lock-free: the signal handler counts
 
 bool RunningUnderWine() { return false; }
 
@@ -61,19 +58,19 @@ bool MakeFifo(const std::string& path) { return mkfifo(path.c_str(), 0600) == 0;
 
 long WhileInterrupted(std::thread& other, const std::function<void()>& body) {
   struct sigaction action = {};
-  action.sa_handler = CountInterruption;
+  action.sa_handler = [](int) { g_interruptions.fetch_add(1); };
   sigaction(SIGUSR1, &action, nullptr);
+  const long before = g_interruptions;
   std::atomic<bool> stop{false};
   const pthread_t targets[] = {pthread_self(), other.native_handle()};
   std::thread sender([&] {
-    for (; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+    for (; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(1)))
       for (pthread_t t : targets) pthread_kill(t, SIGUSR1);
-    }
   });
   body();
   stop = true;
   sender.join();
-  return g_interruptions;
+  return g_interruptions - before;
 }
 
 bool PendingPipeSignalSurvives(const std::function<void()>& write) {

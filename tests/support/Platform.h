@@ -42,8 +42,8 @@ bool MakeFifo(const std::string& path);
 /// millisecond. Its handler is installed without SA_RESTART, so a blocked
 /// open, read or write that it meets returns EINTR or a short count; it stays
 /// installed afterwards, so that a signal still on its way finds it. Returns
-/// the number of signals handled so far in the process (0 without POSIX
-/// signals, where `body` runs alone).
+/// the number of signals handled meanwhile (0 without POSIX signals, where
+/// `body` runs alone).
 long WhileInterrupted(std::thread& other, const std::function<void()>& body);
 
 /// Runs `write` with a SIGPIPE pending and blocked in the calling thread and
