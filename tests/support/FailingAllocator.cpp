@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 // ThreadSanitizer's runtime defines the global allocation functions in the
@@ -40,7 +41,7 @@ thread_local bool t_fired = false;
   void* p = std::malloc(size == 0 ? 1 : size);
   if (p == nullptr) throw std::bad_alloc();
   g_live.fetch_add(1, std::memory_order_relaxed);
-  return p;
+  return std::memset(p, 0xA5, size);  // no byte of a fresh block reads as zero
 }
 
 [[maybe_unused]] void* TryAllocate(std::size_t size) noexcept {
