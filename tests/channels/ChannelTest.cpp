@@ -140,7 +140,8 @@ TEST(Channels, EachReaderGivesBackWhatEachWriterHoldsAndAFailedCallChangesNothin
 // std::bad_array_new_length (the queue: a first count above half of it, a growth that overflows
 // or exceeds it), changing nothing and reading no byte.
 TEST(Channels, CopiesAndAssignmentsTakeExactlyTheRoomTheyNeed) {
-  CMemWriter source("0123456789", 10);
+  CMemWriter source("01234", 5);  // in exactly 6 bytes
+  source.Write("56789", 5);       // in 15
   PXIpcStreamBuf queue, empty;
   queue.Write("0123456789", 10);  // in 20 bytes
   queue.Read(std::string(3, '\0').data(), 3);
@@ -163,7 +164,7 @@ TEST(Channels, CopiesAndAssignmentsTakeExactlyTheRoomTheyNeed) {
   EXPECT_THROW(empty.Write("x", kLargest / 2 + 1), std::bad_array_new_length);
   for (size_t count : {kLargest - 19, kLargest / 3 * 2 - 18})  // overflowing; exceeding
     EXPECT_THROW(queue.Write("x", count), std::bad_array_new_length);
-  EXPECT_EQ(State(source) + State(queue) + State(empty), "0123456789|110123456|20|0");
+  EXPECT_EQ(State(source) + State(queue) + State(empty), "0123456789|150123456|20|0");
 }
 
 // Each disposition on a file of ten bytes and on a missing file: what writing "ab" leaves there;
@@ -189,7 +190,8 @@ TEST(FileChannels, DispositionsAndCopiesThatShareOneHandleAndPosition) {
   const long open = OpenFiles();
   CFileReader in(ten.c_str(), Share::ShareRead), copy(dir.File("0").c_str(), Share::ShareRead);
   copy = in;  // the file that it held goes with it
-  seen << CFileReader(folder.c_str(), Share::ShareRead).IsValid() << copy.IsValid() << ' '
+  seen << CFileReader(folder.c_str(), Share::ShareRead).IsValid()
+       << CFileReader(dir.File("none").c_str(), Share::ShareRead).IsValid() << copy.IsValid() << ' '
        << in.Seek(0, ESeekStart::End) << ' ' << copy.Seek(-3, ESeekStart::Current) << ' '
        << in.Seek(4, ESeekStart(5)) << ' ' << copy.GetCurrentPosition();
   EXPECT_THROW(in.Read(nullptr, k4G), Underrun);
@@ -203,14 +205,13 @@ TEST(FileChannels, DispositionsAndCopiesThatShareOneHandleAndPosition) {
   for (int reopened = 0; reopened < 3; ++reopened)
     outCopy = out, out.Open(three.c_str(), Disposition::OpenExisting, Share::ShareNone);
   EXPECT_EQ(OpenFiles(), open == 0 ? 0 : open + 1) << "a file given up stayed open";
-  out.Close();
   none.Write("x", 1), none.Close();
-  seen << ' ' << outCopy.IsValid() << out.Seek(1, ESeekStart::Begin) << out.GetCurrentPosition()
+  seen << ' ' << outCopy.IsValid() << out.Seek(-1, ESeekStart::Current) << out.GetCurrentPosition()
        << none.Seek(1, ESeekStart::Begin) << none.GetCurrentPosition() << !out << !none
        << TempDirectory::Read(ten) << TempDirectory::Read(three);
   EXPECT_EQ(seen.str(),
             "ab ab 0 0123456789 ab 0 ab23456789 ab 0 ab23456789 none 0 ab none 0 0123456789 none 0 "
-            "01 10 7 4 4 000 0000011xyzAB");
+            "001 10 7 4 4 000 0000011xyzAB");
 }
 
 // Another thread opens the FIFO at `path` through a CFileWriter, writes `pieces` 20 ms apart (also
