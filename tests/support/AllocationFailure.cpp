@@ -10,17 +10,13 @@ namespace {
 
 std::atomic<long> g_points{0};
 
-class PointsReport : public testing::Environment {
- public:
-  void TearDown() override {
+// Prints the number of failure points checked when the program ends.
+struct PointsReport {
+  ~PointsReport() {
     if (g_points > 0)
       std::printf("[faults] allocation-failure points checked: %ld\n", g_points.load());
   }
-};
-
-// Registered before main() runs the tests; GoogleTest owns and deletes it.
-[[maybe_unused]] testing::Environment* const g_report =
-    testing::AddGlobalTestEnvironment(new PointsReport);
+} g_report;
 
 }  // namespace
 

@@ -2,21 +2,19 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
+// ThreadSanitizer's runtime defines the global allocation functions in the
+// program itself, so they cannot be replaced there; its builds run the
+// concurrency tests, not the exception-safety ones. GCC tells it by a macro,
+// Clang by a feature.
 #if defined(__has_feature)
 # if __has_feature(thread_sanitizer)
 #  define VXTEST_TSAN 1
 # endif
 #endif
-#if defined(__SANITIZE_THREAD__)
-# define VXTEST_TSAN 1
-#endif
-
-// ThreadSanitizer's runtime defines the global allocation functions in the
-// program itself, so they cannot be replaced there; its builds run the
-// concurrency tests, not the exception-safety ones.
-#if defined(_WIN32) || defined(VXTEST_TSAN)
+#if defined(_WIN32) || defined(VXTEST_TSAN) || defined(__SANITIZE_THREAD__)
 # define VXTEST_INJECTABLE 0
 #else
 # define VXTEST_INJECTABLE 1
@@ -43,10 +41,10 @@ thread_local bool t_fired = false;
   void* p = std::malloc(size == 0 ? 1 : size);
   if (p == nullptr) throw std::bad_alloc();
   g_live.fetch_add(1, std::memory_order_relaxed);
-  return p;
+  return std::memset(p, 0xA5, size);  // no byte of a fresh block reads as zero
 }
 
-[[maybe_unused]] void* AllocateOrNull(std::size_t size) noexcept {
+[[maybe_unused]] void* TryAllocate(std::size_t size) noexcept {
   try {
     return Allocate(size);
   } catch (const std::bad_alloc&) {
@@ -65,12 +63,8 @@ thread_local bool t_fired = false;
 #if VXTEST_INJECTABLE
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
 void operator delete(void* p) noexcept { Free(p); }
 void operator delete[](void* p) noexcept { Free(p); }
 void operator delete(void* p, std::size_t) noexcept { Free(p); }

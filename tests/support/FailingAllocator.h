@@ -6,6 +6,8 @@
 // through them too, so a test can
 // - make the N-th allocation of its thread from now on throw std::bad_alloc;
 // - count the blocks still live, to show that nothing leaked;
+// - find a byte that holds only because fresh memory happened to be zero:
+//   every fresh block is filled with 0xA5;
 // - cap the size of one block, so that a hostile length read from input is
 //   refused with std::bad_alloc, as on a machine without that much memory,
 //   instead of being handed to a sanitizer's allocator, which reports it.

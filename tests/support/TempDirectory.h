@@ -9,7 +9,6 @@
 #include <random>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace vxtest {
 
@@ -23,12 +22,12 @@ class TempDirectory {
   TempDirectory& operator=(const TempDirectory&) = delete;
 
   /// The path of `name` in the directory.
-  std::string File(const char* name) const { return (path / name).string(); }
+  std::string File(const std::string& name) const { return (path / name).string(); }
 
-  /// The bytes of the file at `path` (none if it cannot be read).
-  static std::vector<unsigned char> Read(const std::string& file) {
+  /// The bytes of the file at `file`; "none" when there is no such file.
+  static std::string Read(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "none";
   }
 
   const std::filesystem::path path =

@@ -1,73 +1,63 @@
-// The exception family's fixed texts and the logger's printf dialect.
+// The exception family's fixed texts and the logger: its Windows size
+// prefixes and the edge of its first buffer.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "vexlo/vexlo.h"
 
 namespace {
 
-// what() is the fixed text of the class thrown, through whichever base it is
-// seen; an underrun is caught as any of its bases.
+// what() is the fixed text of the class thrown, also through a base and in a copy; an underrun is
+// caught as any of its bases.
 TEST(TVCException, WhatIsTheFixedTextOfTheClassThrown) {
-  const auto what = [](const std::exception& e) { return std::string(e.what()); };
-  EXPECT_EQ(what(tvc::TVCBufferUnderrunException()), "Buffer underrun error during IPC/streaming");
-  EXPECT_EQ(what(tvc::TVCIPCException()), "TVCIPCException");
-  EXPECT_EQ(what(tvc::TVCException()), "TVCException");
+  const auto what = [](const std::exception& e) { return std::string(e.what()) + "|"; };
+  EXPECT_EQ(what(tvc::TVCBufferUnderrunException()) + what(tvc::TVCIPCException()) +
+                what(tvc::TVCException()),
+            "Buffer underrun error during IPC/streaming|TVCIPCException|TVCException|");
   EXPECT_THROW(throw tvc::TVCBufferUnderrunException(), tvc::TVCIPCException);
   EXPECT_THROW(throw tvc::TVCIPCException(), tvc::TVCException);
 }
 
-// The Windows size prefixes take their arguments' full width, so later arguments
-// stay aligned; each message is one line, one longer than the logger's first
-// buffer too.
-TEST(LogErr, TranslatesTheWindowsSizePrefixesAndEndsEachMessageWithOneNewline) {
-  const auto logged = [](const auto& log) {  // what one call of the logger wrote
-    testing::internal::CaptureStderr();
-    log();
-    return testing::internal::GetCapturedStderr();
-  };
-  const std::string prefixed = logged([] {
-    tvc::LogErr("%Iu|%Id|%IX|%5Iu|%I64d|%I64u|%I32d|%%Iu|%d", (size_t{1} << 40) + 7,
-                std::ptrdiff_t{-5}, size_t{255}, size_t{12}, -(std::int64_t{1} << 40), UINT64_MAX,
-                std::int32_t{-7}, 42);
-  });
-  EXPECT_EQ(prefixed, "1099511627783|-5|FF|   12|-1099511627776|18446744073709551615|-7|%Iu|42\n");
-  EXPECT_EQ(logged([] { tvc::LogErr("ended\n"); }), "ended\n") << "a message's own newline";
-  EXPECT_EQ(logged([] { tvc::LogErr(""); }), "\n") << "the empty message";
-  EXPECT_EQ(logged([] { tvc::LogErr("%600d", 7); }), std::string(599, ' ') + "7\n")
-      << "longer than the first buffer";
-}
-
-// What the logger cannot format it drops whole: no format, a wide string that
-// the C locale cannot convert, a format that ends inside a conversion (the C
-// library refuses the last two). The next message is unaffected.
-TEST(LogErr, DropsAMessageItCannotFormat) {
+// What one call of the logger wrote.
+template <class... Args>
+std::string Logged(const char* format, Args... args) {
   testing::internal::CaptureStderr();
-  tvc::LogErr(nullptr);
-#if !defined(_WIN32)  // the Windows runtimes print a stand-in character instead
-  tvc::LogErr("before %ls after", L"\x100");
-  tvc::LogErr("50%");  // a conversion cut short by the end of the format
-#endif
-  tvc::LogErr("%s", "next");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "next\n");
+  tvc::LogErr(format, args...);
+  return testing::internal::GetCapturedStderr();
 }
 
-// The streams keep nothing back: Flush, through the interface, writes nothing
-// and leaves the count as it was.
-TEST(ITVCOutStream, FlushWritesNothing) {
-  vx::CMemWriter binaryBytes, portableBytes;
-  vx::CBinaryOutputStream binary(&binaryBytes);
-  vx::CPortableOutputStream portable(&portableBytes);
-  for (tvc::ITVCOutStream* out : std::initializer_list<tvc::ITVCOutStream*>{&binary, &portable}) {
-    out->PutBYTE(7);
-    out->Flush();
-    EXPECT_EQ(out->Tell(), 1u);
+// Each Windows size prefix, behind any flags, width and precision, takes its argument at its full
+// width: the value, and the argument after it, come out as the C99 spelling formats them. "%%"
+// converts nothing; no format, no line.
+TEST(LogErr, EachWindowsSizePrefixTakesItsArgumentAtItsFullWidth) {
+  for (const char* flags : {"", "-8", "+05", "-8.3", "# 12", "0.20"}) {
+    for (const char* conversion : {"u", "d", "x", "X", "o"}) {
+      const std::string head = std::string("%") + flags, tail = conversion + std::string("|%d");
+      const auto check = [&](const char* prefix, const char* c99, auto value) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, (head + c99 + tail).c_str(), value, 42);
+        EXPECT_EQ(Logged((head + prefix + tail).c_str(), value, 42), expected + std::string("\n"))
+            << head + prefix + tail;
+      };
+      check("I", "z", (size_t{1} << 40) + 7);
+      check("I64", "ll", (std::int64_t{1} << 50) + 0x1234);
+      check("I32", "", std::int32_t{0x7FFFFFF9});
+      ASSERT_FALSE(HasFailure()) << "stopped at the first failing case";
+    }
   }
-  EXPECT_EQ(binaryBytes.GetSize(), 1u);
-  EXPECT_EQ(portableBytes.GetSize(), 2u);
+  EXPECT_EQ(Logged("%%Iu|%%I64d|%s", "x") + Logged(nullptr), "%Iu|%I64d|x\n");
+}
+
+// Messages of every length up to beyond the logger's first buffer (512 bytes) come out whole, as
+// one line: a newline is added where the message has none.
+TEST(LogErr, MessagesUpToBeyondTheFirstBufferComeOutWholeOnOneLine) {
+  for (std::string text; text.size() < 516; text += static_cast<char>('a' + text.size() % 26))
+    for (const char* end : {"", "\n"})
+      ASSERT_EQ(Logged("%s", (text + end).c_str()), text + "\n") << text.size() << " bytes" << end;
 }
 
 }  // namespace
