@@ -248,7 +248,7 @@ TEST(Streams, EachInputGivesItsValueOrItsMessage) {
        "CBitVector: unused high bits set in the last byte (0x08) of a 3-bit vector"},
       {0, "\0\0\0\0\x02\0\0\0"s, Reads(kKept, kKept, kIn),
        "VXString: a length of 8589934592" + over + "1048576 bytes"},
-      {3, "0500000000000000", Reads(&kKept, kKept, kIn),
+      {2, "\x05\0\0\0\0\0\0\0"s, Reads(&kKept, kKept, kIn),
        "VXString: a length of 5" + over + "4 bytes", 4},
       {3, "1100000000000000", Reads(CBitVector(), CBitVector(), kIn),
        "CBitVector of 17 bits: a length of 3" + over + "2 bytes", 2},
