@@ -1,10 +1,10 @@
 // The streams against one record worked out by hand, put by both output streams and read back by
 // both input streams, also with the channel failing at each call, cut short or malformed at each
-// place and each allocation failing; one table of inputs, each with the message it gives (refused
-// characters, padding bits, lengths over the limit) or the value it reads, and of the portable
-// blocks at every length, with every character at every place; the bit vector against a model.
-// Round trips of random values, and the length limit at random lengths, are the fuzz target
-// round_trip's (fuzz/RoundTripFuzzer.cpp), arbitrary input the fuzz target stream_input's.
+// place and each allocation failing; then one table of inputs, each with the message it gives
+// (refused characters, padding bits, lengths over the limit) or the value it reads, which also
+// holds the portable blocks at every length with every character at every place. Round trips of
+// random values and the bit vector's model are the fuzz target round_trip's
+// (fuzz/RoundTripFuzzer.cpp), arbitrary input the fuzz target stream_input's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -163,11 +163,10 @@ struct Derived : Stream {
 // The record in both formats: each put is its Writes and allocates nothing but the scratch area
 // of a portable block above 2048 bytes, Tell() counts value bytes, and the gets read each value
 // back, one Read per Write. When the k-th Write fails, for every k, the fault passes, the earlier
-// Writes are whole, the count includes the failed value where the stream counts before writing
-// (the portable one), and the stream writes on. When the k-th Read fails, the input ends at a
-// place, or a character at a place is no digit, the gets stop at one whose target keeps its
-// value, with the values before it consumed (and the malformed one). On memory devices, each
-// allocation fails in turn.
+// Writes are whole, and the count includes the failed value where the stream counts before
+// writing (the portable one). When the input ends at a place, or a character at a place is no
+// digit, the gets stop at one whose target keeps its value, with the values before it consumed
+// (and the malformed one). On memory devices, each allocation fails in turn.
 TEST(Streams, RecordInBothFormatsAtEveryFault) {
   for (int f : {0, 1}) {
     SCOPED_TRACE(f ? "portable format" : "binary format");
