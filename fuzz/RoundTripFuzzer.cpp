@@ -1,29 +1,48 @@
-// round_trip: values and strings the input picks, written by an output stream
-// onto a memory writer or the IPC queue and read back by the matching input
-// stream. After every put Tell() counts the value bytes put so far (a string:
-// 8 + its length), the binary stream added exactly the value's bytes, least
-// significant first (a bool 01 or 00), the portable one two upper-case hex
-// digits for each of them; the value reads back equal, and nothing is left.
-// Between values the writer may be handed a stretch of its own bytes, which
-// must arrive whole although the storage they lie in is replaced.
+// round_trip: values, strings and bit vectors the input picks, written by an output stream onto a
+// memory writer or the IPC queue and read back by the matching input stream. After every put
+// Tell() counts the value bytes put so far (a string: 8 + its length), the binary stream added
+// exactly the value's bytes, least significant first (a bool 01 or 00; a string or bit vector its
+// length, then its bytes), the portable one the two upper-case hex digits of each of those bytes
+// ("T" or "F" for a bool); the value reads back equal, and nothing is left. A bit vector is made
+// against a model string of bits: filled or clear, bits flipped and the first cleared, resized
+// with the other value (and that may fail at its allocation, leaving the vector as it was); each
+// of its blocks is taken where a freed block full of set bits lay, so that its packed bytes (the
+// unused high bits 0), its count of set bits, copies, moves and comparisons show a bit left as
+// the storage held it.
 //
-// Input: byte 0, bit 0: the portable streams (else the binary ones); bit 1:
-// the IPC queue (else a memory writer, whose new bytes are then handed to a
-// queue to be read). Then items, each a kind byte (mod 15) and its value:
-// 0-12 one of the 13 fixed-width types, from the next bytes; 13 a string
-// (from In::Text, or for a byte 0 before it, up to 5000 bytes 'x'); 14 the
-// writer's own bytes from a position, of a length (In::N of what is there).
+// Input: byte 0, bit 0: the portable streams (else the binary ones); bit 1: the IPC queue (else a
+// memory writer, whose new bytes are then handed to a queue to be read). Then items, each a kind
+// byte (mod 15) and its value: 0-12 one of the 13 fixed-width types, from the next bytes; 13 a
+// string (from In::Text, or for a byte below 16 before it, up to 5000 bytes of a pattern); 14 a
+// bit vector: a byte (bit 0: filled), its size and the size to resize to (In::N of 300 each), the
+// gaps between the bits flipped (In::N of 9 each, while within the size), a byte (bit 0: the
+// resize fails).
 
+#include <algorithm>
 #include <cstring>
 #include <type_traits>
 
 #include "fuzz/support/FuzzHarness.h"
+#include "support/Cases.h"
 
 namespace {
 
 using std::string;
 using I = tvc::ITVCInStream;
 using O = tvc::ITVCOutStream;
+
+unsigned char* volatile g_stale;  // escapes, so that the compiler keeps the block
+
+// Takes and frees a block of about the bytes of `bits` bits, full of set bits.
+void Stale(size_t bits) {
+  std::memset(g_stale = new unsigned char[bits / 8 + 1], 0xFF, bits / 8 + 1), delete[] g_stale;
+}
+
+string Count(std::uint64_t n) {  // 8 bytes, least significant first
+  string bytes;
+  for (int i = 0; i < 8; ++i) bytes += static_cast<char>(n >> 8 * i);
+  return bytes;
+}
 
 struct Rig {
   vxf::In src;
@@ -41,54 +60,63 @@ struct Rig {
   size_t written = 0, told = 0;
 
   // After a put of the value whose binary layout is `bytes`; hands its bytes to the queue.
-  void Check(const string& bytes) {
+  void Check(const string& bytes, bool isBool = false) {
     const char* base = queued ? queue.str() : reinterpret_cast<const char*>(memory.GetData());
     const string added(base + written, queued ? queue.out_waiting() : memory.GetSize() - written);
-    VXF_CHECK(out.Tell() == (told += bytes.size()) &&
-              added.size() == bytes.size() * (portable ? 2 : 1));
-    VXF_CHECK(portable ? added.find_first_not_of("0123456789ABCDEF") == string::npos
-                       : added == bytes);
+    const string text = vxtest::Hex(isBool ? (bytes[0] ? "T" : "F") : bytes);
+    VXF_CHECK(out.Tell() == (told += bytes.size()) && added == (portable ? text : bytes));
     if (written += added.size(), !queued) queue.Write(added.data(), added.size());
   }
   // Puts a value of the width taken from the input, checks it, and reads it back.
   template <class P, class T>
   void Put(void (O::*put)(P), void (I::*get)(T&), size_t width) {
     string bytes(width, '\0');
-    for (char& b : bytes) b = static_cast<char>(src.B() & (std::is_same_v<T, bool> ? 1 : 0xFF));
     std::uint64_t bits = 0;  // the value the bytes stand for, least significant first
     for (size_t i = 0; i < width; ++i)
-      bits |= std::uint64_t{static_cast<std::uint8_t>(bytes[i])} << 8 * i;
+      bits |= std::uint64_t{src.B() & (std::is_same_v<T, bool> ? 1u : 0xFFu)} << 8 * i,
+          bytes[i] = static_cast<char>(bits >> 8 * i);
+    if (std::is_signed_v<T> && width == 4) bits = static_cast<std::int32_t>(bits);  // a long too
     T v{}, back{};
-    if constexpr (std::is_floating_point_v<T>) {
-      std::memcpy(&v, &bits, sizeof v);
-    } else if (width == 4 && std::is_signed_v<T>) {
-      v = static_cast<T>(static_cast<std::int32_t>(bits));  // a long, 64 bits wide or not
-    } else {
-      v = static_cast<T>(bits);
-    }
-    (out.*put)(v), Check(bytes), (in.*get)(back);
+    if constexpr (std::is_floating_point_v<T>) std::memcpy(&v, &bits, sizeof v);
+    if constexpr (!std::is_floating_point_v<T>) v = static_cast<T>(bits);
+    (out.*put)(v), Check(bytes, std::is_same_v<T, bool>), (in.*get)(back);
     VXF_CHECK(std::memcmp(&v, &back, sizeof v) == 0 && queue.out_waiting() == 0);
   }
   void Text() {
-    const string t = src.B() == 0 ? string(src.N(5001), 'x') : src.Text();
-    string count;  // the length, least significant byte first
-    for (int i = 0; i < 8; ++i) count += static_cast<char>(std::uint64_t{t.size()} >> 8 * i);
+    const std::uint8_t k = src.B();
+    string t = k < 16 ? string(src.N(5001), '\0') : src.Text();
+    for (size_t i = 0; k < 16 && i < t.size(); ++i) t[i] = static_cast<char>(k + i * 37 + i / 256);
     vx::VXString back;
     out << vx::VXString(t.data(), t.size());
-    Check(count + t);
+    Check(Count(t.size()) + t);
     in >> back;
     VXF_CHECK(back.view() == t && queue.out_waiting() == 0);
   }
-  void Echo() {
-    const char* base = queued ? queue.str() : reinterpret_cast<const char*>(memory.GetData());
-    const size_t from = src.N(written + 1), count = src.N(written - from + 1);
-    const string expected(base + from, count);
-    string back(count, '\0');
-    writer->Write(base + from, count);
-    if (!queued) queue.Write(memory.GetData() + written, count);
-    written += count;
-    queue.Read(&back[0], count);
-    VXF_CHECK(back == expected && out.Tell() == told);
+  // Each block of the vector is taken where a freed block full of set bits lay.
+  void Bits() {
+    const bool fill = src.B() & 1;
+    const size_t n = src.N(300), m = src.N(300);
+    Stale(n);
+    vx::CBitVector v(n, fill), back(3, true);
+    string model(n, "01"[fill]), packed;
+    for (size_t i = src.N(9); i < n; i += 1 + src.N(9)) v.Set(i, !fill), model[i] = "01"[!fill];
+    if (n > 0) v.Reset(0), model[0] = '0';
+    try {
+      Stale(m);
+      const vxtest::ScopedAllocationFailure fail(src.B() & 1);  // the resize may fail
+      v.Resize(m, !fill), model.resize(m, "01"[!fill]);
+    } catch (const std::bad_alloc&) {
+    }
+    packed.resize((model.size() + 7) / 8);
+    for (size_t i = 0; i < model.size(); ++i)
+      packed[i / 8] |= static_cast<char>((model[i] - '0') << i % 8);
+    vx::CBitVector copy(v), moved(std::move(copy)), longer(v);
+    longer.Resize(v.Size() + 1);
+    out << v;
+    Check(Count(v.Size()) + packed);
+    in >> back;
+    VXF_CHECK(back == v && moved == v && copy.Empty() && longer != v && queue.out_waiting() == 0 &&
+              v.Count() == static_cast<size_t>(std::count(model.begin(), model.end(), '1')));
   }
   void Step() {
     vxf::Pick(
@@ -99,7 +127,7 @@ struct Rig {
         [&] { Put(&O::PutLong, &I::GetLong, 4); }, [&] { Put(&O::PutDWORD, &I::GetDWORD, 4); },
         [&] { Put(&O::PutDouble, &I::GetDouble, 8); }, [&] { Put(&O::PutInt64, &I::GetInt64, 8); },
         [&] { Put(&O::PutUint64, &I::GetUint64, 8); }, [&] { Put(&O::PutSizet, &I::GetSizet, 8); },
-        [&] { Text(); }, [&] { Echo(); });
+        [&] { Text(); }, [&] { Bits(); });
   }
 };
 

@@ -23,15 +23,6 @@
 template <class T>
 T scratch{};  // the destination of the fixed-width gets
 
-// Caps the size of one allocation for a scope, and then gives the harness's
-// cap back.
-struct StepCap {
-  explicit StepCap(size_t bytes) { vxtest::SetLargestAllocation(bytes); }
-  ~StepCap() { vxtest::SetLargestAllocation(size_t{64} << 20); }
-  StepCap(const StepCap&) = delete;
-  StepCap& operator=(const StepCap&) = delete;
-};
-
 void vxf::Run(vxf::In in) {
   const std::uint8_t config = in.B(), steps = in.B();
   vxf::In program{in.d, std::min<size_t>(steps, in.n)};
@@ -44,17 +35,17 @@ void vxf::Run(vxf::In in) {
   s.SetLengthLimit(limit);
   const long refused = vxtest::RefusedAllocations();
   while (program.n > 0) {
+    vxtest::SetLargestAllocation(size_t{64} << 20);  // the harness's cap, between steps
     const std::uint8_t step = program.B();
     const long fail = step & 0x80 ? 1 + program.N(4) : 0;
     std::vector<unsigned char> block((step & 0x7F) % 18 == 13 ? program.N(4500) : 0, 0x5A);
     vx::VXString text("old"), *made = nullptr;
     vx::CBitVector bits(3, true);
+    // The largest block the step may ask for: its GetN block's text, or the text of a string or
+    // bit vector at the limit (its record: limit + 1 bytes rounded up to 8), and never below 512
+    // bytes, for the text that the memory reader logs when it runs short.
+    vxtest::SetLargestAllocation(std::max({size_t{512}, 2 * block.size(), 2 * limit + 8}));
     try {
-      // The largest block the step may ask for: its GetN block's text, or
-      // the text of a string or bit vector at the limit (its record: limit +
-      // 1 bytes rounded up to 8), and never below 512 bytes, for the text
-      // that the memory reader logs when it runs short.
-      const StepCap cap(std::max({size_t{512}, 2 * block.size(), 2 * limit + 8}));
       vxtest::ScopedAllocationFailure armed(fail);
       vxf::Pick(
           (step & 0x7F) % 18, [&] { s.GetBool(scratch<bool>); }, [&] { s.GetChar(scratch<char>); },
@@ -74,5 +65,6 @@ void vxf::Run(vxf::In in) {
     VXF_CHECK(text == "old" && made == nullptr && bits == vx::CBitVector(3, true) &&
               std::count(block.begin(), block.end(), 0x5A) == static_cast<long>(block.size()));
   }
+  vxtest::SetLargestAllocation(size_t{64} << 20);
   VXF_CHECK(vxtest::RefusedAllocations() == refused);
 }

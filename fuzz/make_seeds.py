@@ -200,9 +200,10 @@ def stream_input():
 
 def round_trip():
     # Kinds: 0 bool, 1 char, 2 byte, 3 short, 4 word, 5 int, 6 uint, 7 long,
-    # 8 dword, 9 double, 10 int64, 11 uint64, 12 size_t, 13 string, 14 the
-    # writer's own bytes (a position and a count, one byte each up to 256
-    # bytes written, else two).
+    # 8 dword, 9 double, 10 int64, 11 uint64, 12 size_t, 13 string (a byte of
+    # 16 or more, then In::Text; below 16, a pattern of In::N(5001) bytes), 14
+    # bit vector (filled or not, its size and the size to resize to, two bytes
+    # each, the gaps between the bits flipped, whether the resize fails).
     widths = [1, 1, 1, 2, 2, 4, 4, 4, 4, 8, 8, 8, 8]
     examples = [1, 0x41, 0xA5, -2, 0x1234, 1000, 3000000000, -100, 0x12345678, None, -2,
                 0x0102030405060708, 300]
@@ -210,11 +211,12 @@ def round_trip():
     for kind, (width, value) in enumerate(zip(widths, examples)):
         raw = struct.pack("<d", -2.5) if value is None else struct.pack("<q" if value < 0 else "<Q", value)
         items += [kind] + list(raw[:width])
-    items += [13, 1, 3] + list(b"a\0b") + [13, 1, 0] + [14, 10, 40] + [0, 0]
+    items += [13, 0x80, 3] + list(b"a\0b") + [13, 0x80, 0]
+    items += [14, 1, 0, 10, 0, 17, 0, 1, 6, 8, 0] + [14, 0, 0, 8, 0, 16, 3, 8, 1] + [0, 0]
     for config in range(4):
         write("round_trip", "every-kind-%d" % config, [config] + items)
     write("round_trip", "long-string", [3, 13, 0, 0x13, 0x88, 13, 0, 0x08, 0x01, 13, 0, 0x10, 0x01,
-                                        14, 0, 5, 0x13, 0x88])
+                                        14, 0, 1, 0x2B, 0, 0x2B, 2, 0])
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vxtest {
@@ -24,6 +25,11 @@ inline std::string Hex(const unsigned char* bytes, size_t n) {
   for (size_t i = 0; i < n; ++i)
     hex += {"0123456789ABCDEF"[bytes[i] >> 4], "0123456789ABCDEF"[bytes[i] & 15]};
   return hex;
+}
+
+/// The same, of the bytes of `s`.
+inline std::string Hex(std::string_view s) {
+  return Hex(reinterpret_cast<const unsigned char*>(s.data()), s.size());
 }
 
 }  // namespace vxtest
