@@ -36,7 +36,7 @@ class StringProgram:
     OPS = ["default", "text", "counted", "size", "repeat", "copy", "assign", "char",
            "assign text", "index", "append", "prepend", "insert", "remove", "replace",
            "append or insert string", "append repeat", "prepend repeat", "append char",
-           "resize", "fold", "queries", "view"]
+           "resize", "fold", "queries", "view", "move or swap"]
 
     def __init__(self):
         self.texts = [b""] * 4
@@ -45,6 +45,10 @@ class StringProgram:
     def step(self, op, i=0, j=0, pos=0, n=NPOS, big=3, c=ord("x"), text=b"", own=False,
              off=0, cnt=None, alt=False, ic=False, none=False):
         code = self.OPS.index(op)
+        # Followed here: "append or insert string" in the forms that `big` 3 picks, and
+        # splicing from a text (ic set, it would splice from string j).
+        assert op != "append or insert string" or big == 3
+        assert not ic or op in ("queries", "move or swap")
         t, tj = self.texts[i], self.texts[j]
         pos = min(pos, len(t))
         out = [code | alt << 5 | ic << 6 | own << 7] + number(8, 0 if none else 1)
@@ -86,6 +90,8 @@ class StringProgram:
             new = t.strip(bytes([c])) if alt else t[pos:pos + cnt % (len(t) - pos + 1)]
             assert not alt or big % 3 == 2, "only Both is followed here"
         self.texts[i] = new
+        if op == "move or swap":
+            self.texts[i], self.texts[j] = tj, (b"" if alt or ic else t) if i != j else t
         return self
 
 
