@@ -16,11 +16,11 @@
 ///   outlive it, tests nothing about it and keeps no buffer between calls.
 ///   Copies of a stream use the same channel, and an output stream's copy
 ///   starts from its source's count.
-/// - **Scratch area.** A stream works on the stack up to 4096 bytes. A larger
-///   block, its text or a string read takes one heap array of exactly its
-///   size, obtained before anything is read or written and freed on every
-///   exit: `std::bad_alloc` may come first (`std::bad_array_new_length` for a
-///   size no array can have).
+/// - **Scratch area.** What a stream encodes or reads for one block or string
+///   lies on the stack up to 4096 bytes, and beyond that in one heap array of
+///   exactly its size, obtained before anything is read or written and freed
+///   on every exit: `std::bad_alloc` may come first
+///   (`std::bad_array_new_length` for a size no array can have).
 /// - **Length limit.** A string or bit vector read from a stream announces its
 ///   length, and room for it is made before its bytes are read. For input
 ///   from another process, `SetLengthLimit(n)` on either input stream refuses
