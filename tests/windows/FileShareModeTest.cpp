@@ -22,7 +22,7 @@ using Share = EFileShareCharacteristics;
 // The share mode that `holder` opened `path` with, read back from what it lets another opener,
 // which itself shares everything, do now (all of it when the holder did not open).
 template <class Channel>
-DWORD GrantedBy(const Channel& holder, const std::string& path) {
+DWORD GrantedBy(const Channel& /*holder, open meanwhile*/, const std::string& path) {
   DWORD granted = 0;
   for (const auto& [access, share] : {std::pair<DWORD, DWORD>{GENERIC_READ, FILE_SHARE_READ},
                                       {GENERIC_WRITE, FILE_SHARE_WRITE},
