@@ -21,71 +21,61 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "support/Cases.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace vxf {
-struct CheckFailure {
-  const char* file;
-  int line;
-  const char* condition;
-};
-extern bool g_throwOnFailure;
-}  // namespace vxf
+extern bool g_throwOnFailure;  // see support/FuzzHarness.h
+}
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-std::vector<Bytes> ReadAll(std::vector<std::filesystem::path> names) {
-  std::vector<Bytes> inputs;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (std::filesystem::is_regular_file(names[i])) {
-      std::ifstream in(names[i], std::ios::binary);
+// The files named and every file under the directories named, all in name
+// order, so that a seed picks the same corpus inputs on every host. A
+// directory's files sort after it, so the loop reaches those it inserts.
+static std::vector<std::string> ReadAll(std::set<std::filesystem::path> names) {
+  std::vector<std::string> inputs;
+  for (const std::filesystem::path& name : names) {
+    if (std::filesystem::is_regular_file(name)) {
+      std::ifstream in(name, std::ios::binary);
       inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     } else {  // a directory, or it throws
-      names.insert(names.end(), std::filesystem::directory_iterator(names[i]), {});
+      names.insert(std::filesystem::directory_iterator(name), {});
     }
   }
   return inputs;
 }
 
-// What one input does: empty when it passes, else the failed check, named the
-// same way every time so that shrinking keeps to one failure.
-std::string Outcome(const Bytes& input) {
+// What one input does: empty when it passes, else the failed check (or the
+// exception that escaped), the same text every time so that shrinking keeps
+// to one failure.
+static std::string Outcome(const std::string& input) {
   try {
-    LLVMFuzzerTestOneInput(input.data(), input.size());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
     return {};
-  } catch (const vxf::CheckFailure& f) {
-    return std::string(f.file) + ":" + std::to_string(f.line) + ": check failed: " + f.condition;
+  } catch (const char* failedCheck) {
+    return failedCheck;
   } catch (const std::exception& e) {
     return std::string("escaped: ") + e.what();
   }
 }
 
-// Removes runs of bytes, from half the input down to single bytes, then zeroes
-// single bytes, keeping each change after which the same check fails; again
-// until a round changes nothing.
-Bytes Shrink(Bytes input, const std::string& failure) {
+// Removes runs of bytes, from half the input down to single bytes, keeping
+// each removal after which the same check fails; again until a round removes
+// nothing, so that no run of a power-of-two length can go.
+static std::string Shrink(std::string input, const std::string& failure) {
   for (bool changed = true; changed;) {
     changed = false;
     for (std::size_t run = input.size() / 2; run > 0; run /= 2) {
       for (std::size_t at = 0; at + run <= input.size();) {
-        Bytes smaller(input);
-        smaller.erase(smaller.begin() + at, smaller.begin() + at + run);
+        std::string smaller = std::string(input).erase(at, run);
         const bool keep = Outcome(smaller) == failure;
         keep ? void(input.swap(smaller)) : void(at += run);
         changed |= keep;
       }
-    }
-    for (std::uint8_t& byte : input) {
-      const std::uint8_t old = std::exchange(byte, 0);
-      const bool keep = old != 0 && Outcome(input) == failure;
-      byte = keep ? 0 : old;
-      changed |= keep;
     }
   }
   return input;
@@ -94,63 +84,52 @@ Bytes Shrink(Bytes input, const std::string& failure) {
 // One time in four random bytes; otherwise a corpus input with one to eight
 // changes: a byte set, a run of one byte inserted, a run removed, a piece of
 // an input spliced in. mt19937_64 gives the same numbers on every host.
-Bytes Generate(std::mt19937_64& random, const std::vector<Bytes>& corpus) {
+static std::string Generate(std::mt19937_64& random, const std::vector<std::string>& corpus) {
   const auto below = [&](std::size_t n) { return n == 0 ? 0 : random() % n; };
-  const auto byte = [&] { return static_cast<std::uint8_t>(random()); };
-  Bytes input(below(600));
+  const auto byte = [&] { return static_cast<char>(random()); };
+  std::string input(below(600), '\0');
   if (corpus.empty() || below(4) == 0) {
-    for (std::uint8_t& b : input) b = byte();
+    for (char& b : input) b = byte();
     return input;
   }
   input = corpus[below(corpus.size())];
   for (std::size_t k = 1 + below(8); k > 0; --k) {
     const std::size_t at = below(input.size() + 1), run = 1 + below(16), kind = below(4);
-    const Bytes& other = corpus[below(corpus.size())];
-    const std::size_t from = below(other.size() + 1), to = std::min(other.size(), from + run * 8);
+    const std::string& other = corpus[below(corpus.size())];
     if (kind == 0 && at < input.size()) input[at] = byte();
-    if (kind == 1) input.insert(input.begin() + at, run, byte());
-    if (kind == 2)
-      input.erase(input.begin() + at, input.begin() + std::min(input.size(), at + run));
-    if (kind == 3) input.insert(input.begin() + at, other.begin() + from, other.begin() + to);
+    if (kind == 1) input.insert(at, run, byte());
+    if (kind == 2) input.erase(at, run);
+    if (kind == 3) input.insert(at, other, below(other.size() + 1), run * 8);
   }
   return input;
 }
 
-int RandomMode(const std::string& target, long count, std::uint64_t seed,
-               const std::vector<Bytes>& corpus) {
+int main(int argc, char** argv) {
+  const bool random = argc >= 3 && std::string(argv[1]) == "--random";
+  const std::vector<std::string> files =
+      ReadAll({argv + (random ? std::min(argc, 4) : 1), argv + argc});
+  if (!random) {
+    for (const std::string& input : files)
+      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+    return argc > 1 ? 0 : 2;
+  }
+  const std::string target = std::filesystem::path(argv[0]).stem().string();
+  const long count = std::stol(argv[2]);
+  const unsigned long long seed = argc > 3 ? std::stoull(argv[3]) : 1;
+  std::mt19937_64 generator(seed);
   vxf::g_throwOnFailure = true;
-  std::mt19937_64 random(seed);
   for (long k = 0; k < count; ++k) {
-    const Bytes input = Generate(random, corpus);
+    const std::string input = Generate(generator, files);
     const std::string failure = Outcome(input);
     if (failure.empty()) continue;
-    const Bytes smallest = Shrink(input, failure);
-    const std::string saved = "failure-" + target;
+    const std::string smallest = Shrink(input, failure);
     std::printf(
-        "%s: random input %ld of seed %llu fails\n  %s\n  shrunk to %zu bytes, saved as %s:",
-        target.c_str(), k, static_cast<unsigned long long>(seed), failure.c_str(), smallest.size(),
-        saved.c_str());
-    for (const std::uint8_t b : smallest) std::printf(" %02X", b);
-    std::printf("\n");
-    std::ofstream(saved, std::ios::binary)
-        .write(reinterpret_cast<const char*>(smallest.data()),
-               static_cast<std::streamsize>(smallest.size()));
+        "%s: random input %ld of seed %llu fails\n  %s\n  shrunk to %zu bytes, saved as "
+        "failure-%s: %s\n",
+        target.c_str(), k, seed, failure.c_str(), smallest.size(), target.c_str(),
+        vxtest::Hex(smallest).c_str());
+    std::ofstream("failure-" + target, std::ios::binary) << smallest;
     return 1;
   }
-  std::printf("%s: %ld random inputs of seed %llu passed\n", target.c_str(), count,
-              static_cast<unsigned long long>(seed));
-  return 0;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc >= 3 && std::string(argv[1]) == "--random") {
-    return RandomMode(std::filesystem::path(argv[0]).stem().string(), std::stol(argv[2]),
-                      argc > 3 ? std::stoull(argv[3]) : 1,
-                      ReadAll({argv + std::min(argc, 4), argv + argc}));
-  }
-  for (const Bytes& input : ReadAll({argv + 1, argv + argc}))
-    LLVMFuzzerTestOneInput(input.data(), input.size());
-  return argc > 1 ? 0 : 2;
+  std::printf("%s: %ld random inputs of seed %llu passed\n", target.c_str(), count, seed);
 }

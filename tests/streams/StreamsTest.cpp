@@ -54,12 +54,6 @@ string Unhex(const string& hex) {
     s += static_cast<char>(std::stoi(hex.substr(i, 2), 0, 16));
   return s;
 }
-template <class F>
-string Outcome(F f) try {  // what f returns, or the what() of what it throws
-  return f();
-} catch (const std::exception& e) {
-  return e.what();
-}
 template <class C>  // a channel or a device
 std::shared_ptr<Out> OutFor(int f, C&& c) {
   if (f) return std::make_shared<CPortableOutputStream>(c);
@@ -158,6 +152,26 @@ struct Derived : Stream {
   explicit Derived(const Stream& s) : Stream(s) {}
 };
 
+// A stream of the caller's own, on the typed input interface alone, which reads through `s`.
+struct Forwarding : In {
+  explicit Forwarding(In& s) : s(s) {}
+  void GetBool(bool& v) override { s.GetBool(v); }
+  void GetChar(char& v) override { s.GetChar(v); }
+  void GetBYTE(unsigned char& v) override { s.GetBYTE(v); }
+  void GetInt(int& v) override { s.GetInt(v); }
+  void GetUint(unsigned int& v) override { s.GetUint(v); }
+  void GetShort(short& v) override { s.GetShort(v); }
+  void GetLong(long& v) override { s.GetLong(v); }
+  void GetDWORD(unsigned long& v) override { s.GetDWORD(v); }
+  void GetWORD(unsigned short& v) override { s.GetWORD(v); }
+  void GetDouble(double& v) override { s.GetDouble(v); }
+  void GetInt64(std::int64_t& v) override { s.GetInt64(v); }
+  void GetUint64(std::uint64_t& v) override { s.GetUint64(v); }
+  void GetSizet(size_t& v) override { s.GetSizet(v); }
+  void GetN(void* p, size_t n) override { s.GetN(p, n); }
+  In& s;
+};
+
 }  // namespace
 
 // The record in both formats: each put is its Writes and allocates nothing but the scratch area
@@ -217,8 +231,9 @@ TEST(Streams, RecordInBothFormatsAtEveryFault) {
 // bits, lengths over the limit (refused before anything is allocated), the longest bit count
 // (whose message is longest), blocks no array can hold; the exception's text cut at
 // MaxMessageLength (191) characters; lengths at the limit, none set (the limit read back is then
-// the largest size_t), and GetN, which has no limit. Through both streams, and copies of them in
-// classes derived from them. Then the portable blocks at every length on each side of the vector
+// the largest size_t), and GetN, which has no limit. Through both streams, copies of them in
+// classes derived from them, and a stream of the caller's own, which has no limit whatever the
+// stream beneath it has. Then the portable blocks at every length on each side of the vector
 // blocks (16 and 32 bytes; 32 and 64 characters checked at once) and of the 4- and 8-byte values,
 // read eight characters at a time, one byte off an aligned address: PutN against a byte loop, and
 // GetN with a character planted at each place, every byte value at every place up to 8 bytes.
@@ -230,7 +245,7 @@ TEST(Streams, EachInputGivesItsValueOrItsMessage) {
   };
   const string over = " bytes is over the stream's length limit of ";
   struct Case {
-    int kind;  // binary, portable, or either through a derived class
+    int kind;  // binary, portable, either through a derived class, the caller's over portable
     string input;
     Get get;
     string outcome;
@@ -255,6 +270,7 @@ TEST(Streams, EachInputGivesItsValueOrItsMessage) {
        "18446744073709551615 bits: a length of 2305843009213693952" + over + "1048576 bytes"},
       {2, "\x10\0\0\0\0\0\0\0\0\0"s, Reads(kTen, CBitVector(16), kIn), "", 2},
       {1, "0400000000000000" "61626364", Reads(kKept, "abcd", kIn), "", 4},
+      {4, "0500000000000000" "6162636465", Reads(kKept, "abcde", kIn), "", 4},
       {0, "\x02\0\0\0\0\0\0\0ab"s, Reads(&kKept, VXString("ab"), kIn), "", 0},
       {0, "abc", Reads(string(5, 0), "\0abc\0"s, kBlock), "", 1},
       {0, "", [](In& in) { in.GetN(&in, SIZE_MAX / 2 + 1); }, "std::bad_array_new_length"},
@@ -293,11 +309,15 @@ TEST(Streams, EachInputGivesItsValueOrItsMessage) {
     if (c.limit != 0) binary.SetLengthLimit(c.limit), portable.SetLengthLimit(c.limit);
     Derived<CBinaryInputStream> derivedBinary(binary);
     Derived<CPortableInputStream> derivedPortable(portable);
-    In* const streams[] = {&binary, &portable, &derivedBinary, &derivedPortable};
-    const string outcome = Outcome([&] {
+    Forwarding own(portable);
+    In* const streams[] = {&binary, &portable, &derivedBinary, &derivedPortable, &own};
+    string outcome;
+    try {
       const vxtest::ScopedAllocationFailure none(c.outcome.find(over) != string::npos);
-      return c.get(*streams[c.kind]), string();
-    });
+      c.get(*streams[c.kind]);
+    } catch (const std::exception& e) {
+      outcome = e.what();
+    }
     if (outcome != c.outcome || HasFailure())
       return ADD_FAILURE() << c.kind << ", limit " << c.limit << ", " << Hex(c.input.substr(0, 40))
                            << ": " << outcome;
