@@ -4,7 +4,7 @@
 # (for compile_commands.json); scripts/test.sh makes one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh clang-format clang-tidy doxygen
+scripts/setup.sh clang-format clang-tidy doxygen python3
 [ -f build/dev/compile_commands.json ] || cmake --preset dev >/dev/null
 
 echo "--- clang-format"
@@ -21,6 +21,9 @@ git ls-files 'vexlo/*.cpp' 'tavric/*.cpp' |
   xargs -0 -P"$(nproc)" -n4 clang-tidy -p build/dev --quiet 2>&1 |
   { grep -E "(warning|error):" || true; } | sort -u > build/tidy.log
 if [ -s build/tidy.log ]; then cat build/tidy.log; exit 1; fi
+
+echo "--- slip lists (every planted text found once)"
+python3 scripts/slips.py --check
 
 echo "--- doxygen (warnings are errors)"
 doxygen docs/Doxyfile

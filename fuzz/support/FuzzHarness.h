@@ -2,7 +2,8 @@
 #define VEXLO_FUZZ_SUPPORT_FUZZHARNESS_H
 
 // What the three fuzz targets share: the check that aborts with the failed
-// condition (libFuzzer keeps the input as a crash), the reader of an input's
+// condition (libFuzzer keeps the input as a crash; the replay program's random
+// mode has it thrown instead, to shrink the input), the reader of an input's
 // bytes, and the entry point, which runs the target's vxf::Run on one input
 // with blocks above 64 MiB refused (a hostile length then fails with
 // std::bad_alloc, as on a machine without that memory) and checks that every
@@ -21,7 +22,20 @@
 
 namespace vxf {
 
+/// A failed check, thrown instead of aborting while `g_throwOnFailure` is set.
+/// It holds only static texts: a check may fail while an allocation is armed
+/// to fail.
+struct CheckFailure {
+  const char* file;
+  int line;
+  const char* condition;
+};
+
+/// Set by the replay program's random mode (support/ReplayMain.cpp).
+bool g_throwOnFailure = false;
+
 [[noreturn]] inline void Fail(const char* file, int line, const char* condition) {
+  if (g_throwOnFailure) throw CheckFailure{file, line, condition};
   std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
   std::abort();
 }
