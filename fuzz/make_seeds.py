@@ -45,10 +45,7 @@ class StringProgram:
     def step(self, op, i=0, j=0, pos=0, n=NPOS, big=3, c=ord("x"), text=b"", own=False,
              off=0, cnt=None, alt=False, ic=False, none=False):
         code = self.OPS.index(op)
-        # Followed here: "append or insert string" in the forms that `big` 3 picks, and
-        # splicing from a text (ic set, it would splice from string j).
-        assert op != "append or insert string" or big == 3
-        assert not ic or op in ("queries", "move or swap")
+        assert not ic or op in ("queries", "move or swap"), "splicing from a text only"
         t, tj = self.texts[i], self.texts[j]
         pos = min(pos, len(t))
         out = [code | alt << 5 | ic << 6 | own << 7] + number(8, 0 if none else 1)
@@ -73,6 +70,7 @@ class StringProgram:
         measured = b"" if p is None else p.split(b"\0")[0]
         ps = counted if alt else measured
         cut = len(t) if n is NPOS else n
+        jn = len(tj) if n is NPOS else min(n, len(tj))
         new = {
             "default": b"", "text": measured, "counted": counted, "size": b"",
             "repeat": bytes([c]) * big, "copy": tj, "assign": tj, "char": bytes([c]),
@@ -81,14 +79,18 @@ class StringProgram:
             "append": t + ps, "prepend": ps + t, "insert": t[:pos] + ps + t[pos:],
             "remove": t[:pos] + (t[pos + cut:] if alt else b""),
             "replace": t[:pos] + ps + t[pos + cut:],
-            "append or insert string": t + tj if alt else t[:pos] + tj + t[pos:],
+            # String j as the source, in the form that `big` and `alt` pick.
+            "append or insert string": [
+                t + tj[:jn], tj[:jn] + t, t[:pos] + tj[:jn] + t[pos:], t[:pos] + tj + t[pos:],
+                t[:pos] + tj[:jn] + t[pos + cut:], tj + t, t[:pos] + tj + t[pos + cut:], t + tj,
+            ][(big + 4 * alt) % 8],
             "append repeat": t + bytes([c]) * big, "prepend repeat": bytes([c]) * big + t,
             "append char": t + bytes([c]), "resize": (t + b" " * big)[:big],
             "fold": t.upper() if alt else t.lower(),
         }.get(op, t)
         if op == "view":
-            new = t.strip(bytes([c])) if alt else t[pos:pos + cnt % (len(t) - pos + 1)]
-            assert not alt or big % 3 == 2, "only Both is followed here"
+            strip = [t.lstrip, t.rstrip, t.strip][big % 3]
+            new = strip(bytes([c])) if alt else t[pos:pos + cnt % (len(t) - pos + 1)]
         self.texts[i] = new
         if op == "move or swap":
             self.texts[i], self.texts[j] = tj, (b"" if alt or ic else t) if i != j else t
@@ -164,6 +166,26 @@ def string_ops():
         long.step("queries", 2, 3, n=0, text=b"zZ{", ic=ic, c=ord("Z"))
         long.step("queries", 3, 2, n=1, text=b"aA\0", alt=True, ic=ic)
     write("string_ops", "long-texts", long.out)
+
+    # Room to the byte: a text that fills its capacity exactly, then one byte
+    # beyond; a size of 7 and of 8; edits of shared strings (a record of their
+    # own, with room for the longer text); a resize to the length of a shared
+    # string (it stays shared); a copy after case folding (shared); string j as
+    # the source in each of its eight forms; moves, a move to itself and a swap;
+    # a text of one byte stripped at its end; the empty pattern at the end.
+    fits = StringProgram()
+    fits.step("size", 0, big=15).step("append", 0, text=b"0123456789abcde", alt=True)
+    fits.step("append char", 0, c=ord("!")).step("size", 1, big=7).step("size", 2, big=8)
+    fits.step("text", 1, text=b"abcdefg").step("copy", 2, 1).step("remove", 2, pos=1, n=1, alt=True)
+    fits.step("copy", 3, 0).step("resize", 3, big=16).step("remove", 3, pos=2, n=10, alt=True)
+    fits.step("fold", 0, alt=True).step("copy", 3, 0)
+    for form in range(8):  # counts beyond string j's length
+        fits.step("append or insert string", 1, 2, pos=2, n=8, big=form % 4, alt=form >= 4)
+    fits.step("move or swap", 0, 1, alt=True).step("move or swap", 2, 0, ic=True)
+    fits.step("move or swap", 2, 2, alt=True).step("move or swap", 3, 2).step("copy", 1, 3)
+    fits.step("repeat", 3, big=5, c=ord(".")).step("view", 3, 3, c=ord("."), big=1, alt=True)
+    fits.step("queries", 1, 0, n=len(fits.texts[1]), text=b"")
+    write("string_ops", "room-forms-moves", fits.out)
 
 
 def hexs(b):

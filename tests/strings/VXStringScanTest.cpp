@@ -15,17 +15,15 @@
 #include <cctype>
 #include <clocale>
 #include <memory>
+#include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/Cases.h"
 #include "support/Platform.h"
 #include "vexlo/strings/VXString.h"
 #include "vexlo/strings/internal/ByteScan.h"
-
-#if defined(__GLIBC__)
-# include <locale.h>
-#endif
 
 namespace {
 
@@ -63,11 +61,9 @@ int Order(const std::string& a, const std::string& b, Key key) {
   const size_t n = std::min(a.size(), b.size()), k = Prefix(a.data(), b.data(), n, key);
   return k < n ? key(a[k]) - key(b[k]) : (a.size() > b.size()) - (a.size() < b.size());
 }
-// The byte in the other case in the current locale, or itself.
-char Twin(char c) {
-  const int lower = std::tolower(Byte(c));
-  return static_cast<char>(lower != Byte(c) ? lower : std::toupper(Byte(c)));
-}
+// The byte in the other case in the current locale, or itself: of c, its
+// lower and its upper case, two are c.
+char Twin(char c) { return static_cast<char>(Lower(c) == Upper(c) ? c : Lower(c) ^ Upper(c) ^ c); }
 // toUpper or toLower of `text` as the byte loop folds it.
 bool FoldsAsTheLoop(const std::string& text, bool up) {
   VXString s(text);
@@ -77,10 +73,8 @@ bool FoldsAsTheLoop(const std::string& text, bool up) {
   return s.view() == want;
 }
 // Answers of 0 to 9 as the decimal digits of one number, the first leftmost.
-long long Digits(std::initializer_list<int> digits) {
-  long long number = 0;
-  for (const int d : digits) number = number * 10 + d;
-  return number;
+long long Digits(std::initializer_list<int> d) {
+  return std::accumulate(d.begin(), d.end(), 0LL, [](long long n, int x) { return n * 10 + x; });
 }
 
 // The 137 bytes planted: the edges of ASCII case, NUL and the upper half.
@@ -98,12 +92,10 @@ const std::string kFill = "@AZ[`az{\0\x80\xc9\xe9\xff"s;
 // p as their byte k (a copy that runs one past the end ends in NUL, the byte
 // behind the text).
 struct Case {
-  Case(size_t length, size_t position, int edge, size_t number)
-      : n(length), p(position), offset(number % 64) {
+  Case(size_t n, size_t p, int edge, size_t number) : offset(number % 64) {
     std::string a;
     while (a.size() < n + 40) a.append(2, kFill[(a.size() * a.size() / 4 + n) % kFill.size()]);
-    const char choices[] = {a[p], Twin(a[p]), Edge(number % 137)};
-    x = edge >= 0 ? Edge(static_cast<size_t>(edge)) : choices[number % 3];
+    x = edge >= 0 ? Edge(edge) : std::string{a[p], Twin(a[p]), Edge(number % 137)}[number % 3];
     std::string b = a.substr(0, n);
     if (number / 4 % 2 == 1) std::transform(b.begin(), b.end(), b.begin(), Twin);
     if (p < n) b[p] = x;
@@ -119,7 +111,7 @@ struct Case {
     r = std::copy(rhs.begin(), rhs.end(), block.get() + offset) - rhs.size();
     sl = VXString(lhs), st = VXString(text);
   }
-  size_t n, p, offset;
+  size_t offset;
   char x;
   std::string lhs, rhs, pat, text;
   std::unique_ptr<char[]> block;
@@ -127,13 +119,9 @@ struct Case {
   VXString sl, st;
 };
 
-struct Answer {
-  template <class Got, class Want>
-  Answer(const char* v, const char* r, Got g, Want w)
-      : variant(v), row(r), got(static_cast<long long>(g)), want(static_cast<long long>(w)) {}
-  const char *variant, *row;  // the variant of the block scans, or ""
-  long long got, want;
-};
+// The variant of the block scans (or ""), the row, its answer and the byte
+// loop's.
+using Answer = std::tuple<const char*, const char*, long long, long long>;
 
 // Each fast path's answer for `c` beside the byte loop's; only the case-blind
 // ones when `foldingOnly`.
@@ -148,30 +136,28 @@ std::vector<Answer> Answers(const Case& c, bool foldingOnly) {
                               {"", "toUpper", FoldsAsTheLoop(r, true), true},
                               {"", "toLower", FoldsAsTheLoop(r, false), true}};
   if (foldingOnly) return rows;
-  // Equality of strings, views and texts, == and != both ways round. The view
-  // of `rhs` lies in a string that goes on with the rest of `lhs`, so that a
-  // comparison of the wrong length sees them agree.
+  // Equality of strings, views and texts, both ways round. The view of `rhs`
+  // lies in a string that goes on with the rest of `lhs`, so that a comparison
+  // of the wrong length sees them agree.
   const VXString rs(r), host(std::string(at, '#') + r + l.substr(common) + "~");
   const vx::VXSubString lv = s(0, l.size()), rv = host(at, r.size());
   const char *lt = l.c_str(), *rt = r.c_str();
-  const int same = l == r, text = l == r.substr(0, r.find('\0')), textSame = lt == r;
+  const int same = l == r, asText = l == r.substr(0, r.find('\0')), textSame = lt == r;
   const int sign = Sign(Order(l, r, Byte)), textSign = Sign(Order(l, rt, Byte));
-  rows.insert(
-      rows.end(),
-      {{"", "index(pat, m, start)", c.st.index(pat.data(), m, at), Find(t, at, pat, Byte)},
-       {"", "index(x, start)", c.st.index(c.x, at), Find(t, at, {c.x}, Byte)},
-       {"", "first(x)", c.st.first(c.x), Find(t, 0, {c.x}, Byte)},
-       {"", "last(x)", c.st.last(c.x), t.rfind(c.x)},
-       {"", "compareTo(rhs, n)", Sign(s.compareTo(c.r, r.size())), sign},
-       {"", "compareTo(string) + 1, <, >, <=, >=, compareTo(text) + 1",
-        Digits({Sign(s.compareTo(rs)) + 1, (s < rs), (s > rs), (s <= rs), (s >= rs),
-                Sign(s.compareTo(rt)) + 1}),
-        Digits({sign + 1, (sign < 0), (sign > 0), sign <= 0, sign >= 0, textSign + 1})},
-       {"", "==, != of string, text, view",
-        Digits({s == rs, s != rs, s == rt, rt == s, s != rt, rt != s, s == rv, rv == s, s != rv,
-                rv != s, lv == rv, lv != rv, lt == rv, rv == lt, lt != rv, rv != lt}),
-        Digits({same, !same, text, text, !text, !text, same, same, !same, !same, same, !same,
-                textSame, textSame, !textSame, !textSame})}});
+  rows.insert(rows.end(),
+              {{"", "index(pat, m, start)", c.st.index(pat.data(), m, at), Find(t, at, pat, Byte)},
+               {"", "index(x, start)", c.st.index(c.x, at), Find(t, at, {c.x}, Byte)},
+               {"", "first(x)", c.st.first(c.x), Find(t, 0, {c.x}, Byte)},
+               {"", "last(x)", c.st.last(c.x), t.rfind(c.x)},
+               {"", "signs + 1 of compareTo(rhs, n), (string), <, >, <=, >=, (text)",
+                Digits({Sign(s.compareTo(c.r, r.size())) + 1, Sign(s.compareTo(rs)) + 1, (s < rs),
+                        (s > rs), (s <= rs), (s >= rs), Sign(s.compareTo(rt)) + 1}),
+                Digits({sign + 1, sign + 1, (sign < 0), (sign > 0), (sign <= 0), (sign >= 0),
+                        textSign + 1})},
+               {"", "== (string, text, view)",
+                Digits({s == rs, s == rt, rt == s, s != rt, s == rv, rv == s, lv == rv, lt == rv,
+                        rv == lt}),
+                Digits({same, asText, asText, !asText, same, same, same, textSame, textSame})}});
   // Every variant of the block scans this processor runs, and the entry points.
   static const vx::detail::ScanKernels kEntryPoints = {
       "entry points", vx::detail::FindBytePair, vx::detail::FindBytePairAsciiUpper,
@@ -201,11 +187,11 @@ void Sweep(const char* locale, bool foldingOnly) {
       const int edges = p < n && n <= 40 ? 137 : 0;  // every edge byte, or one chosen by number
       for (int edge = edges > 0 ? 0 : -1; edge < edges; ++edge, ++number) {
         const Case c(n, p, edge, number);
-        for (const Answer& a : Answers(c, foldingOnly)) {
-          if (a.got == a.want) continue;
-          ADD_FAILURE() << a.variant << ' ' << a.row << " in " << locale << ", length " << n
+        for (const auto& [variant, row, got, want] : Answers(c, foldingOnly)) {
+          if (got == want) continue;
+          ADD_FAILURE() << variant << ' ' << row << " in " << locale << ", length " << n
                         << ", offset " << c.offset << ", position " << p << ", byte 0x" << std::hex
-                        << Byte(c.x) << std::dec << ": got " << a.got << ", want " << a.want;
+                        << Byte(c.x) << std::dec << ": got " << got << ", want " << want;
           return;
         }
       }
@@ -226,7 +212,8 @@ TEST(VXStringScan, CaseBlindPathsFollowTheLocaleOfEachCall) {
   std::setlocale(LC_CTYPE, "C");
   Sweep("the default locale after Latin-9", true);
 #if defined(__GLIBC__)
-  // duplocale, not newlocale: newlocale keeps a copy of LOCPATH that freelocale does not free.
+  // duplocale, not newlocale: newlocale keeps a copy of LOCPATH that freelocale
+  // does not free.
   std::setlocale(LC_CTYPE, latin);
   const locale_t own = duplocale(LC_GLOBAL_LOCALE);
   std::setlocale(LC_CTYPE, "C");

@@ -1,9 +1,9 @@
 // VXString and VXSubString beyond what the fuzz target string_ops holds
 // against its model after every step of a program of operations (text,
-// terminator, capacity, sharing, the unshareable mark, every query): every
-// change from every kind of start with each of its allocations failing in
-// turn, moves, lengths beyond PTRDIFF_MAX, caller errors, the null view, a
-// view of a string that changed, output, and the calls the interface refuses.
+// terminator, capacity, sharing, the unshareable mark, moves, every query):
+// every change from every kind of start with each of its allocations failing
+// in turn, lengths beyond PTRDIFF_MAX, caller errors, the null view, a view of
+// a string that changed, output, and the calls the interface refuses.
 #include "vexlo/strings/VXString.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,6 @@ namespace {
 
 using vx::NPOS;
 using vx::VXString;
-const long kMark = -2147483647L - 1;  // the count of a record marked unshareable
 
 long Count(const VXString& s) { return vx::detail::VXStringTestAccess::Count(s); }
 std::string Text(const VXString& s) { return std::string(s.data(), s.length()); }
@@ -42,12 +41,12 @@ struct SearchTakesModeAsStart<
 static_assert(!SearchTakesModeAsStart<const char*>::value, "index(text, mode) is refused");
 static_assert(!SearchTakesModeAsStart<VXString>::value, "index(string, mode) is refused");
 
-// The rule of the record that `s` breaks, or "".
-std::string Malformed(const VXString& s) {
-  if ((s.capacity() == 0) != (s.data() == VXString().data())) return "buffer and capacity disagree";
-  if (s.capacity() % 8 != 0) return "capacity not a multiple of 8";
-  if (s.capacity() == 0 ? s.length() != 0 : s.length() >= s.capacity()) return "no room for NUL";
-  return s.data()[s.length()] != 0 ? "no NUL behind the text" : "";
+// A buffer exactly when a capacity, that a multiple of 8 with room for the
+// text and the NUL behind it.
+bool WellFormed(const VXString& s) {
+  const size_t room = s.capacity();
+  return (room == 0) == (s.data() == VXString().data()) && room % 8 == 0 &&
+         (room == 0 ? s.length() == 0 : s.length() < room) && s.data()[s.length()] == 0;
 }
 
 // The starts of a change, all holding "abcdefg" but the first and the last:
@@ -72,9 +71,11 @@ void Start(int start, VXString& s, VXString& other) {
 // "abcdefg", the moved-from string ends as the one without buffer, and the
 // last holder frees each record. The texts themselves are the fuzz model's.
 TEST(VXStringEdit, EachChangeFromEachStartGivesOneTextOrChangesNothing) {
-  VXString *s = nullptr, str, marked;  // the string changed; a source and an unshareable one
-  size_t h = 0, k = 0, n = 0;          // the middle of s; the size, and 7 + k
-  const char* p = nullptr;             // k bytes
+  // The string changed, a source and an unshareable one; the middle of s, the
+  // size and 7 + k; k bytes.
+  VXString *s = nullptr, str, marked;
+  size_t h = 0, k = 0, n = 0;
+  const char* p = nullptr;
   // clang-format off
   const std::pair<const char*, std::function<void()>> changes[] = {
       {"= string", [&] { *s = str; }}, {"= unshareable", [&] { *s = marked; }},
@@ -106,14 +107,13 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesOneTextOrChangesNothing) {
       {"= VXString(string_view)", [&] { *s = VXString(std::string_view(p)); }}};
   // clang-format on
   for (k = 0, n = 7; k < 10; ++k, ++n) {
-    const std::string piece = std::string("ABCDEFGHI", k);
-    p = piece.c_str(), str = VXString(p), marked = VXString(("abcdefg" + piece).c_str());
-    marked[0] = 'a';
+    const std::string piece("ABCDEFGHI", k);
+    p = piece.c_str(), str = VXString(p), marked = VXString("abcdefg" + piece), marked[0] = 'a';
     for (const auto& [name, change] : changes) {
-      std::string texts[6], where[6];  // allocated before the count of live blocks is taken
-      std::pair<size_t, long> records[6];
+      // Allocated before the count of live blocks is taken.
+      std::string texts[6], at[6];
       for (int start = 0; start < 6; ++start) {
-        where[start] = std::string(name) + ", k " + std::to_string(k) + ", from " + kStarts[start];
+        at[start] = std::string(name) + ", k " + std::to_string(k) + ", from " + kStarts[start];
         texts[start].reserve(64);
         const long live = vxtest::LiveAllocations();
         {
@@ -126,16 +126,15 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesOneTextOrChangesNothing) {
           };
           const auto before = holders();
           vxtest::ForEachAllocationFailure(change,
-                                           [&] { EXPECT_EQ(holders(), before) << where[start]; });
-          EXPECT_EQ(Text(other), std::get<0>(before)) << where[start];
-          EXPECT_EQ(Malformed(t), "") << where[start];
+                                           [&] { EXPECT_EQ(holders(), before) << at[start]; });
+          EXPECT_EQ(Text(other), std::get<0>(before)) << at[start];
+          EXPECT_TRUE(WellFormed(t)) << at[start];
           texts[start].assign(t.data(), t.length());
-          records[start] = {t.capacity(), t.capacity() != 0 ? Count(t) : 1};
         }
-        EXPECT_EQ(vxtest::LiveAllocations(), live) << where[start] << ": a record left";
+        EXPECT_EQ(vxtest::LiveAllocations(), live) << at[start] << ": a record left";
       }
-      for (int start = 2; start < 5; ++start) EXPECT_EQ(texts[start], texts[1]) << where[start];
-      EXPECT_EQ(std::tie(texts[5], records[5]), std::tie(texts[0], records[0])) << where[5];
+      for (int start = 2; start < 5; ++start) EXPECT_EQ(texts[start], texts[1]) << at[start];
+      EXPECT_EQ(texts[5], texts[0]) << at[5];
     }
   }
 }
@@ -143,28 +142,22 @@ TEST(VXStringEdit, EachChangeFromEachStartGivesOneTextOrChangesNothing) {
 // A length beyond PTRDIFF_MAX is refused as an allocation failure before any
 // byte moves: the string and its sharer keep text and record.
 TEST(VXStringEdit, LengthsBeyondPtrdiffMaxFailAsAllocations) {
-  const auto huge = static_cast<size_t>(PTRDIFF_MAX);
   VXString s("abc");
   const VXString sharer(s);
-  const std::function<void()> changes[] = {
-      [&] { s.append('x', huge); }, [&] { s.prepend('x', SIZE_MAX); }, [&] { s.append("x", huge); },
-      [&] { s.resize(SIZE_MAX); }};
-  for (const auto& change : changes) {
-    EXPECT_THROW(change(), std::bad_alloc);
-    EXPECT_TRUE(Text(s) == "abc" && s.data() == sharer.data());
-  }
+  EXPECT_THROW(s.append('x', static_cast<size_t>(PTRDIFF_MAX)), std::bad_alloc);
+  EXPECT_THROW(s.prepend('x', SIZE_MAX), std::bad_alloc);
+  EXPECT_THROW(s.append("x", static_cast<size_t>(PTRDIFF_MAX)), std::bad_alloc);
+  EXPECT_THROW(s.resize(SIZE_MAX), std::bad_alloc);
+  EXPECT_TRUE(Text(s) == "abc" && s.data() == sharer.data());
 }
 
-// Caller errors: debug builds assert; release builds clamp the position to
-// the text and the count to the source.
+// Caller errors: debug builds assert on a position beyond the text and on a
+// count beyond the source.
 TEST(VXStringEdit, PositionsAndCountsBeyondTheirRange) {
   if (vxtest::RunningUnderWine()) GTEST_SKIP() << "death tests are unreliable under Wine";
   VXString s("abc");
   EXPECT_DEBUG_DEATH(s.insert(10, "x"), "position beyond the text");
   EXPECT_DEBUG_DEATH(s.insert(1, VXString("yz"), 9), "count beyond the source");
-#ifdef NDEBUG
-  EXPECT_EQ(Text(s), "ayzbcx");
-#endif
 }
 
 // The null sub-string reads as an empty text and equals every empty text and
@@ -180,7 +173,6 @@ TEST(VXStringRead, NullViewsLiveViewsAndOutput) {
   std::ostringstream out;
   out << std::setw(5) << std::setfill('.') << VXString("a\0b", 3);
   EXPECT_EQ(out.str(), std::string("..a\0b", 5));
-  EXPECT_EQ(std::hash<VXString>()(hello), hello.hash());
 }
 
 }  // namespace
