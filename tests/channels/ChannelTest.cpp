@@ -224,11 +224,9 @@ std::string ThroughFifo(const std::string& path, const std::string& bytes,
   std::thread writer([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     CFileWriter out(path.c_str(), Disposition::OpenExisting, Share::ShareNone);
-    size_t at = 0;
-    for (size_t size : sizes) {
+    for (size_t i = 0, at = 0; i < sizes.size(); at += sizes[i++]) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      out.Write(bytes.data() + at, size);
-      at += size;
+      out.Write(bytes.data() + at, sizes[i]);
     }
   });
   std::string got;

@@ -10,7 +10,6 @@ namespace {
 
 std::atomic<long> g_points{0};
 
-// Prints the number of failure points checked when the program ends.
 struct PointsReport {
   ~PointsReport() {
     if (g_points > 0)
@@ -27,23 +26,17 @@ int ForEachAllocationFailure(const std::function<void()>& operation,
   constexpr int kMaxPoints = 10000;
   for (int k = 1; k <= kMaxPoints; ++k) {
     const long before = LiveAllocations();
-    bool failed = false;
-    {
-      ScopedAllocationFailure arm(k);
-      try {
-        operation();
-      } catch (const std::bad_alloc&) {
-        failed = true;
-      } catch (const std::exception& e) {
+    try {
+      const ScopedAllocationFailure arm(k);
+      operation();
+      return k - 1;
+    } catch (const std::exception& e) {
+      // Only the injected std::bad_alloc counts (`arm` disarms but leaves that it fired).
+      if (!AllocationFailureFired() || dynamic_cast<const std::bad_alloc*>(&e) == nullptr) {
         ADD_FAILURE() << "allocation failure " << k << " escaped as: " << e.what();
         return k;
       }
-      if (failed && !AllocationFailureFired()) {
-        ADD_FAILURE() << "std::bad_alloc without an injected failure at point " << k;
-        return k;
-      }
     }
-    if (!failed) return k - 1;
     g_points.fetch_add(1);
     if (checkUnchanged) checkUnchanged();
     EXPECT_EQ(LiveAllocations(), before) << "leak after allocation failure " << k;

@@ -19,17 +19,12 @@ inline std::vector<size_t> Lengths(size_t upTo, std::initializer_list<size_t> la
   return lengths;
 }
 
-/// Each byte as two upper-case hexadecimal digits, high nibble first.
-inline std::string Hex(const unsigned char* bytes, size_t n) {
-  std::string hex;
-  for (size_t i = 0; i < n; ++i)
-    hex += {"0123456789ABCDEF"[bytes[i] >> 4], "0123456789ABCDEF"[bytes[i] & 15]};
-  return hex;
-}
-
-/// The same, of the bytes of `s`.
+/// Each byte of `s` as two upper-case hexadecimal digits, high nibble first.
 inline std::string Hex(std::string_view s) {
-  return Hex(reinterpret_cast<const unsigned char*>(s.data()), s.size());
+  std::string hex;
+  for (const unsigned char byte : s)
+    hex += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
+  return hex;
 }
 
 }  // namespace vxtest

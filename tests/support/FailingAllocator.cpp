@@ -29,18 +29,14 @@ thread_local long t_countdown = 0;
 thread_local bool t_fired = false;
 
 [[maybe_unused]] void* Allocate(std::size_t size) {
-  if (t_countdown > 0 && --t_countdown == 0) {
-    t_fired = true;
-    throw std::bad_alloc();
-  }
-  const std::size_t largest = g_largest.load(std::memory_order_relaxed);
-  if (largest != 0 && size > largest) {
-    g_refused.fetch_add(1, std::memory_order_relaxed);
-    throw std::bad_alloc();
-  }
-  void* p = std::malloc(size == 0 ? 1 : size);
+  const bool injected = t_countdown > 0 && --t_countdown == 0;
+  t_fired = t_fired || injected;
+  const std::size_t largest = g_largest;
+  const bool refused = !injected && largest != 0 && size > largest;
+  if (refused) ++g_refused;
+  void* const p = injected || refused ? nullptr : std::malloc(size == 0 ? 1 : size);
   if (p == nullptr) throw std::bad_alloc();
-  g_live.fetch_add(1, std::memory_order_relaxed);
+  ++g_live;
   return std::memset(p, 0xA5, size);  // no byte of a fresh block reads as zero
 }
 
@@ -53,8 +49,7 @@ thread_local bool t_fired = false;
 }
 
 [[maybe_unused]] void Free(void* p) noexcept {
-  if (p == nullptr) return;
-  g_live.fetch_sub(1, std::memory_order_relaxed);
+  g_live -= p != nullptr ? 1 : 0;
   std::free(p);
 }
 
@@ -76,14 +71,12 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }
 namespace vxtest {
 
 bool AllocationFailureInjectable() { return VXTEST_INJECTABLE != 0; }
-long LiveAllocations() { return g_live.load(std::memory_order_relaxed); }
-long RefusedAllocations() { return g_refused.load(std::memory_order_relaxed); }
-void SetLargestAllocation(std::size_t bytes) { g_largest.store(bytes, std::memory_order_relaxed); }
+long LiveAllocations() { return g_live; }
+long RefusedAllocations() { return g_refused; }
+void SetLargestAllocation(std::size_t bytes) { g_largest = bytes; }
 
-void FailAllocationAfter(long n) {
-  t_countdown = n;
-  t_fired = false;
-}
+ScopedAllocationFailure::ScopedAllocationFailure(long n) { t_countdown = n, t_fired = false; }
+ScopedAllocationFailure::~ScopedAllocationFailure() { t_countdown = 0; }
 
 bool AllocationFailureFired() { return t_fired; }
 

@@ -38,20 +38,17 @@ long RefusedAllocations();
 void SetLargestAllocation(std::size_t bytes);
 
 /// Makes the `n`-th allocation of this thread from now on (1 = the next one)
-/// throw std::bad_alloc; 0 disarms. Only that one allocation fails.
-void FailAllocationAfter(long n);
-
-/// True when the armed failure has been thrown since it was last armed.
-bool AllocationFailureFired();
-
-/// Arms a failure for one scope and disarms it on leaving.
+/// throw std::bad_alloc, for one scope; only that one allocation fails.
 class ScopedAllocationFailure {
  public:
-  explicit ScopedAllocationFailure(long n) { FailAllocationAfter(n); }
-  ~ScopedAllocationFailure() { FailAllocationAfter(0); }
+  explicit ScopedAllocationFailure(long n);
+  ~ScopedAllocationFailure();
   ScopedAllocationFailure(const ScopedAllocationFailure&) = delete;
   ScopedAllocationFailure& operator=(const ScopedAllocationFailure&) = delete;
 };
+
+/// True when the failure armed last has been thrown, also after its scope.
+bool AllocationFailureFired();
 
 }  // namespace vxtest
 

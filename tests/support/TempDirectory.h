@@ -8,7 +8,6 @@
 #include <iterator>
 #include <random>
 #include <string>
-#include <system_error>
 
 namespace vxtest {
 
