@@ -71,6 +71,7 @@ TEST(FileDurability, FailuresAreKeptWithTheirReasonAndALogPastFourGiBReadsBack) 
     CloseHandle(raw);
     CFileWriter writer = kind == '-' ? CFileWriter() : Writer(path, 2);
     if (kind == 'W') CloseHandle(raw);
+    EXPECT_TRUE(kind != '-' || !writer.IsValid());
     for (char call : std::string(calls)) {
       if (call == 'c') writer.Close();
       EXPECT_TRUE(call != 'S' || writer.Seek64(-7, ESeekStart::End) == 0);
