@@ -295,4 +295,28 @@ TEST(FileChannels, APipeDeliversWhatArrivesApartAndWhatTheSystemRefusesKeepsTheC
               memory.GetCurrentPosition() == 0);
 }
 
+// The conversions to bool answer IsValid(), and a copy or an assignment of a
+// reader reads on from where its source stands.
+TEST(Channels, ConversionsAnswerIsValidAndCopiesReadOnFromTheSamePlace) {
+  const TempDirectory dir;
+  {
+    CFileWriter writer(dir.File("ab").c_str(), Disposition::CreateAlways, Share::ShareNone);
+    writer.Write("ab", 2);
+    EXPECT_TRUE(static_cast<bool>(writer));
+  }
+  CFileReader file(dir.File("ab").c_str(), Share::ShareRead);
+  CFileReader missing(dir.File("none").c_str(), Share::ShareRead);
+  EXPECT_TRUE(static_cast<bool>(file) && !missing && !(!file));
+  const unsigned char bytes[] = {'x', 'y'};
+  CMemReader memory(bytes, 2), other(bytes, 1);
+  char first = 0, second = 0;
+  file.Read(&first, 1);
+  memory.Read(&first, 1);
+  other = memory;
+  CFileReader copy(file);
+  copy.Read(&first, 1);
+  other.Read(&second, 1);
+  EXPECT_TRUE(first == 'b' && second == 'y' && other.GetRemaining() == 0);
+}
+
 }  // namespace
