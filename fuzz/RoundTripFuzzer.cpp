@@ -23,7 +23,7 @@
 #include <type_traits>
 
 #include "fuzz/support/FuzzHarness.h"
-#include "support/Cases.h"
+#include "support/Hex.h"
 
 namespace {
 

@@ -98,7 +98,7 @@ def main():
             verdict = "build fails"
             if built == 0:
                 tested = run(["ctest", "--preset", preset, "-LE", "consumer", "--timeout", "120",
-                              "--stop-on-failure"], root, 1800)
+                              "--stop-on-failure", "-j", "2"], root, 1800)
                 verdict = "passes" if tested == 0 else "a test fails"
         finally:
             path.write_text(original)

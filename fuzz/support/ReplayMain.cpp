@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Cases.h"
+#include "support/Hex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

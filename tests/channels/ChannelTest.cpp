@@ -2,21 +2,16 @@
 // each call failing in turn; the capacities that copies and assignments take
 // and the memory channels' limits; the file channels' dispositions and shared
 // handles; and files that are not plain files, where the system has FIFOs,
-// signals, /dev/full and /proc (tests/support/Platform.h).
-
-#include <gtest/gtest.h>
+// signals, /dev/full and /proc (tests/support/Support.h).
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
 
-#include "support/AllocationFailure.h"
-#include "support/Platform.h"
-#include "support/TempDirectory.h"
+#include "support/Support.h"
 #include "vexlo/vexlo.h"
 
 namespace {

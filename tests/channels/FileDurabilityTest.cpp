@@ -2,7 +2,7 @@
 // system's reason, the bytes that remain, a sync to the device, positions
 // past 4 GiB, and appending to a file that exists.
 
-#include "support/TempDirectory.h"
+#include "support/Support.h"
 #include "vexlo/vexlo.h"
 
 // The platform's own open and close, to close a channel's handle underneath

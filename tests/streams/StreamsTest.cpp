@@ -5,17 +5,13 @@
 // holds the portable blocks at every length with every character at every place. Round trips of
 // random values and the bit vector's model are the fuzz target round_trip's
 // (fuzz/RoundTripFuzzer.cpp), arbitrary input the fuzz target stream_input's.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "support/AllocationFailure.h"
-#include "support/Cases.h"
+#include "support/Support.h"
 #include "vexlo/vexlo.h"
 
 using namespace vx;

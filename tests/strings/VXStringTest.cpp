@@ -6,18 +6,13 @@
 // a string that changed, output, and the calls the interface refuses.
 #include "vexlo/strings/VXString.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <iomanip>
 #include <sstream>
-#include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 
-#include "support/AllocationFailure.h"
-#include "support/Platform.h"
+#include "support/Support.h"
 
 struct vx::detail::VXStringTestAccess {
   static long Count(const VXString& s) { return s.rep_->refCount.load(); }

@@ -2,12 +2,10 @@
 // enforces share modes (elsewhere no open is refused for sharing, so none of
 // this can be seen there).
 
-#include <gtest/gtest.h>
-
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "support/TempDirectory.h"
+#include "support/Support.h"
 #include "vexlo/vexlo.h"
 
 namespace {

@@ -1,0 +1,104 @@
+#ifndef VEXLO_TESTS_SUPPORT_SUPPORT_H
+#define VEXLO_TESTS_SUPPORT_SUPPORT_H
+
+// What the test programs share: the exception-safety harness over the failing
+// allocator (support/FailingAllocator.h), a temporary directory, and what the
+// tests need to know about the platform they run on.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "support/FailingAllocator.h"
+#include "support/Hex.h"
+
+namespace vxtest {
+
+/// Runs `operation` with the k-th allocation failing, for k = 1, 2, ... until
+/// it completes without a failure. After every failed run, `checkUnchanged`
+/// is called (the strong guarantee is checked there) and the count of live
+/// allocations must equal the count before the run (nothing leaked). Reports a
+/// test failure if an allocation failure escaped as anything but
+/// std::bad_alloc, and stops after 10000 points. Returns the number of failure
+/// points exercised; the program prints their total when its tests end:
+///
+///     vxtest::ForEachAllocationFailure([&] { s.append("more"); },
+///                                      [&] { EXPECT_EQ(s, "before"); });
+///     [faults] allocation-failure points checked: 1234
+///
+/// Where injection is not available (AllocationFailureInjectable()), the
+/// operation runs once.
+int ForEachAllocationFailure(const std::function<void()>& operation,
+                             const std::function<void()>& checkUnchanged = {});
+
+/// A directory of its own under the test's temporary directory, removed with
+/// its content when it goes.
+class TempDirectory {
+ public:
+  TempDirectory() { std::filesystem::create_directory(path); }
+  ~TempDirectory() { std::filesystem::remove_all(path, ignored_); }
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
+
+  /// The path of `name` in the directory.
+  std::string File(const std::string& name) const { return (path / name).string(); }
+
+  /// The bytes of the file at `file`; "none" when there is no such file.
+  static std::string Read(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "none";
+  }
+
+  const std::filesystem::path path =
+      testing::TempDir() + "vexlo-" + std::to_string(std::random_device()());
+
+ private:
+  std::error_code ignored_;  // removal is best effort
+};
+
+/// True when a Windows build runs under Wine rather than on Windows. Wine
+/// departs from the documented Windows file API in a few corners; a test
+/// that checks such a corner skips under Wine and says which. Always false
+/// outside Windows builds.
+bool RunningUnderWine();
+
+/// The name of a locale that changes the case of the Latin letters above
+/// 0x7F: Latin-9 from the test setup (Linux), or code page 1252 (Windows);
+/// null when there is none. Leaves LC_CTYPE at "C".
+const char* LatinLocale();
+
+/// Why no Latin locale could be set, for a skip; also a test failure where the
+/// test setup built one (it points LOCPATH at it), so that a locale that
+/// stopped loading cannot pass unnoticed.
+const char* NoLatinLocale();
+
+/// The files this process holds open, where the system lists them (Linux);
+/// 0 elsewhere. A Windows build takes 0 also under Wine, whose descriptors
+/// in the Linux list come and go as Wine likes.
+long OpenFiles();
+
+/// Makes a FIFO at `path`; false where there are none (Windows).
+bool MakeFifo(const std::string& path);
+
+/// Runs `body` while SIGUSR1 reaches the calling thread and `other` every
+/// millisecond. Its handler is installed without SA_RESTART, so a blocked
+/// open, read or write that it meets returns EINTR or a short count; it stays
+/// installed afterwards, so that a signal still on its way finds it. Returns
+/// the number of signals handled meanwhile (0 without POSIX signals, where
+/// `body` runs alone).
+long WhileInterrupted(std::thread& other, const std::function<void()>& body);
+
+/// Runs `write` with a SIGPIPE pending and blocked in the calling thread and
+/// tells whether it is still pending afterwards; then takes it back. True
+/// without POSIX signals.
+bool PendingPipeSignalSurvives(const std::function<void()>& write);
+
+}  // namespace vxtest
+
+#endif  // VEXLO_TESTS_SUPPORT_SUPPORT_H
