@@ -149,12 +149,14 @@ struct Session {
                         cs.first(c), cs.index(c, n), cs.last(c),
                         alt ? cs.first(p, bytes.size()) : cs.first(p), cs.hash(), cs[pos],
                         alt ? cs.index(p, bytes.size(), n, mode) : cs.index(p, n, mode),
-                        cs.index(sj, n, mode), cs.contains(sj, mode), cs == p, cs == sj,
+                        cs.index(sj, n, mode), cs.index(sj, std::min(cnt, tj.size()), n, mode),
+                        cs.contains(sj, mode), cs.contains(p, mode), cs == p, cs == sj,
                         Sign(alt ? cs.compareTo(p, bytes.size(), mode) : cs.compareTo(p, mode)),
                         Sign(cs.compareTo(sj, mode))) ==
                     std::make_tuple(t.find(c), t.find(c, n), t.rfind(c), t.find_first_of(ps),
                                     Hash(t), t[pos], Find(t, ps, n, ic), Find(t, tj, n, ic),
-                                    Find(t, tj, 0, ic) != NPOS, t == sz, t == tj,
+                                    Find(t, tj.substr(0, cnt), n, ic), Find(t, tj, 0, ic) != NPOS,
+                                    Find(t, sz, 0, ic) != NPOS, t == sz, t == tj,
                                     Sign(Key(t, ic).compare(Key(ps, ic))),
                                     Sign(Key(t, ic).compare(Key(tj, ic)))));
         },

@@ -170,17 +170,4 @@ TEST(VXStringRead, NullViewsLiveViewsAndOutput) {
   EXPECT_EQ(out.str(), std::string("..a\0b", 5));
 }
 
-// The forms that take a prefix of a pattern string or a NUL-terminated
-// pattern find what the counted form finds, in both modes.
-TEST(VXStringSearch, EveryPatternFormFindsWhatTheCountedFormFinds) {
-  const vx::VXString text("xxAbCabc"), pattern("ABCz");
-  for (const auto mode : {vx::VXString::Exact, vx::VXString::IgnoreCase}) {
-    const size_t want = text.index("ABC", 3, 0, mode);
-    EXPECT_EQ(want, mode == vx::VXString::Exact ? vx::NPOS : 2u);
-    EXPECT_EQ(text.index(pattern, 3, 0, mode), want);
-    EXPECT_EQ(text.index("ABC", 0, mode), want);
-    EXPECT_EQ(text.contains("ABC", mode), want != vx::NPOS);
-  }
-}
-
 }  // namespace

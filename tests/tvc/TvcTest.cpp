@@ -60,15 +60,4 @@ TEST(LogErr, MessagesUpToBeyondTheFirstBufferComeOutWholeOnOneLine) {
       ASSERT_EQ(Logged("%s", (text + end).c_str()), text + "\n") << text.size() << " bytes" << end;
 }
 
-// The streams keep nothing back: Flush, through the interface, writes nothing
-// and leaves the count as it was.
-TEST(ITVCOutStream, FlushWritesNothing) {
-  vx::CMemWriter bytes;
-  vx::CPortableOutputStream portable(&bytes);
-  tvc::ITVCOutStream& out = portable;
-  out.PutBYTE(7);
-  out.Flush();
-  EXPECT_TRUE(out.Tell() == 1 && bytes.GetSize() == 2);
-}
-
 }  // namespace
