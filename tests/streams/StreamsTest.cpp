@@ -21,6 +21,9 @@ using In = tvc::ITVCInStream;
 using std::string;
 using namespace std::literals;
 
+static_assert(std::is_base_of_v<tvc::TVCIPCException, tvc::TVCBufferUnderrunException> &&
+              std::is_base_of_v<tvc::TVCException, tvc::TVCIPCException>);
+
 namespace {
 
 // Writes append to `text`, reads consume it from `pos`, and each call notes the blocks live then.
@@ -223,11 +226,11 @@ TEST(Streams, RecordInBothFormatsAtEveryFault) {
 }
 
 // Each row reads its input and gives what it reads ("") or exactly the message of what it
-// throws, the target then keeping its value: characters at the edges of those that print, padding
-// bits, lengths over the limit (refused before anything is allocated), the longest bit count
-// (whose message is longest), blocks no array can hold; the exception's text cut at
-// MaxMessageLength (191) characters; lengths at the limit, none set (the limit read back is then
-// the largest size_t), and GetN, which has no limit. Through both streams, copies of them in
+// throws, the target then keeping its value: each exception's fixed text, characters at the edges
+// of those that print, padding bits, lengths over the limit (refused before anything is allocated),
+// the longest bit count (whose message is longest), blocks no array can hold; the exception's text
+// cut at MaxMessageLength (191) characters; lengths at the limit, none set (the limit read back is
+// then the largest size_t), and GetN, which has no limit. Through both streams, copies of them in
 // classes derived from them, and a stream of the caller's own, which has no limit whatever the
 // stream beneath it has. Then the portable blocks at every length on each side of the vector
 // blocks (16 and 32 bytes; 32 and 64 characters checked at once) and of the 4- and 8-byte values,
@@ -271,6 +274,9 @@ TEST(Streams, EachInputGivesItsValueOrItsMessage) {
       {0, "abc", Reads(string(5, 0), "\0abc\0"s, kBlock), "", 1},
       {0, "", [](In& in) { in.GetN(&in, SIZE_MAX / 2 + 1); }, "std::bad_array_new_length"},
       {1, "", [](In& in) { in.GetN(&in, SIZE_MAX / 2 + 1); }, "std::bad_array_new_length"},
+      {0, "", Reads(&In::GetBool, true), "Buffer underrun error during IPC/streaming"},
+      {0, "", [](In&) { throw tvc::TVCIPCException(); }, "TVCIPCException"},
+      {0, "", [](In&) { throw tvc::TVCException(); }, "TVCException"},
       {0, "", [](In&) { throw CStreamFormatException(); }, "malformed stream data"},
       {0, "", [](In&) { throw CStreamFormatException(nullptr); }, "malformed stream data"}};
   for (size_t k : {190, 191, 192})  // the text at, and one character each side of, its limit

@@ -12,9 +12,11 @@
 # define WIN32_LEAN_AND_MEAN
 # include <windows.h>
 #else
+# include <fcntl.h>
 # include <pthread.h>
 # include <signal.h>
 # include <sys/stat.h>
+# include <unistd.h>
 #endif
 
 namespace vxtest {
@@ -70,6 +72,11 @@ bool RunningUnderWine() {
   const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
+bool Windows() { return true; }
+void CloseUnderneath(const std::string& path, const std::function<void()>& open) {
+  const HANDLE raw = CreateFileA(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_ALWAYS, 0, nullptr);
+  CloseHandle(raw), open(), CloseHandle(raw);
+}
 long OpenFiles() { return 0; }
 bool MakeFifo(const std::string&) { return false; }
 long WhileInterrupted(std::thread&, const std::function<void()>& body) { return body(), 0; }
@@ -80,6 +87,12 @@ bool PendingPipeSignalSurvives(const std::function<void()>& write) { return writ
 static std::atomic<long> g_interruptions{0};  // lock-free: the signal handler counts
 
 bool RunningUnderWine() { return false; }
+bool Windows() { return false; }
+
+void CloseUnderneath(const std::string& path, const std::function<void()>& open) {
+  const int raw = ::open(path.c_str(), O_RDONLY | O_CREAT, 0600);
+  ::close(raw), open(), ::close(raw);
+}
 
 long OpenFiles() {
   std::error_code none;

@@ -62,6 +62,14 @@ class TempDirectory {
   std::error_code ignored_;  // removal is best effort
 };
 
+/// True in Windows builds.
+bool Windows();
+
+/// Runs `open`, which opens a channel on the file at `path`, and closes the
+/// handle that the channel took underneath it: the one that an open of
+/// `path` here had just freed, POSIX and Wine handing out the lowest free one.
+void CloseUnderneath(const std::string& path, const std::function<void()>& open);
+
 /// True when a Windows build runs under Wine rather than on Windows. Wine
 /// departs from the documented Windows file API in a few corners; a test
 /// that checks such a corner skips under Wine and says which. Always false

@@ -1,5 +1,4 @@
-// The exception family's fixed texts and the logger: its Windows size
-// prefixes and the edge of its first buffer.
+// The logger: its Windows size prefixes and the edge of its first buffer.
 
 #include <gtest/gtest.h>
 
@@ -10,17 +9,6 @@
 #include "vexlo/vexlo.h"
 
 namespace {
-
-// what() is the fixed text of the class thrown, also through a base and in a copy; an underrun is
-// caught as any of its bases.
-TEST(TVCException, WhatIsTheFixedTextOfTheClassThrown) {
-  const auto what = [](const std::exception& e) { return std::string(e.what()) + "|"; };
-  EXPECT_EQ(what(tvc::TVCBufferUnderrunException()) + what(tvc::TVCIPCException()) +
-                what(tvc::TVCException()),
-            "Buffer underrun error during IPC/streaming|TVCIPCException|TVCException|");
-  EXPECT_THROW(throw tvc::TVCBufferUnderrunException(), tvc::TVCIPCException);
-  EXPECT_THROW(throw tvc::TVCIPCException(), tvc::TVCException);
-}
 
 // What one call of the logger wrote.
 template <class... Args>
