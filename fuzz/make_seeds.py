@@ -49,6 +49,7 @@ class StringProgram:
         t, tj = self.texts[i], self.texts[j]
         pos = min(pos, len(t))
         out = [code | alt << 5 | ic << 6 | own << 7] + number(8, 0 if none else 1)
+        out += number(4, 1)  # no allocation fails
         out += number(4, i) + number(4, j) + number(len(t) + 1, pos)
         if n is NPOS:
             out += number(4, 0)

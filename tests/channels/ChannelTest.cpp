@@ -210,6 +210,28 @@ TEST(FileChannels, DispositionsAndCopiesThatShareOneHandleAndPosition) {
             "011 10 7 4 4 000 0000011xyzAB");
 }
 
+// Where the file API enforces share modes (Windows), 0 grants deleting, 1 writing, 2 reading;
+// out-of-range values none, as 3 does. Each holder is closed before the next value opens the file,
+// so a handle left open would refuse the next opener. A reader holds read access alone: a second
+// reader that lets others only read opens beside it; a writer holds write access, beside which
+// that reader is refused (by 2 for that alone).
+TEST(FileChannels, EachShareValueGrantsItsModeToOtherOpeners) {
+  if (!Windows()) GTEST_SKIP() << "no share modes here";
+  const TempDirectory dir;
+  const std::string name = dir.File("shared");
+  const char* const path = name.c_str();
+  const auto granted = [&](bool /*while the holder is open*/) { return SharesGranted(name); };
+  CFileWriter(path, Disposition::CreateAlways, Share::ShareNone);
+  EXPECT_TRUE(CFileReader(path, Share::ShareRead) && CFileReader(path, Share::ShareRead));
+  for (int value = -1; value < 8; ++value) {
+    const unsigned mode = value >= 0 && value < 3 ? 4u >> value : 0;
+    EXPECT_EQ(granted(CFileReader(path, Share(value)).IsValid()), mode) << value;
+    const CFileWriter writer(path, Disposition::OpenExisting, Share(value));
+    EXPECT_EQ(granted(writer.IsValid()), mode) << "writer " << value;
+    EXPECT_FALSE(CFileReader(path, Share::ShareRead).IsValid()) << "beside " << value;
+  }
+}
+
 // Another thread opens the FIFO at `path` through a CFileWriter, writes `bytes` in pieces of
 // `sizes`, 20 ms apart (also before the first), and closes it; this thread reads `reads` through a
 // CFileReader, which waits for the writer's open, and waits 3 ms before each read while the writer

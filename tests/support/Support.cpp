@@ -67,15 +67,19 @@ const char* LatinLocale() {
 
 #if defined(_WIN32)
 
-// Wine's ntdll exports its version query; Windows' never has.
-bool RunningUnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 bool Windows() { return true; }
 void CloseUnderneath(const std::string& path, const std::function<void()>& open) {
   const HANDLE raw = CreateFileA(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_ALWAYS, 0, nullptr);
   CloseHandle(raw), open(), CloseHandle(raw);
+}
+unsigned SharesGranted(const std::string& path) {
+  const DWORD accesses[] = {GENERIC_READ, GENERIC_WRITE, DELETE};
+  unsigned granted = 0;
+  for (unsigned bit = 0; bit < 3; ++bit) {
+    const HANDLE h = CreateFileA(path.c_str(), accesses[bit], 7, nullptr, OPEN_EXISTING, 0, {});
+    if (h != INVALID_HANDLE_VALUE) granted |= 1u << bit, CloseHandle(h);
+  }
+  return granted;
 }
 long OpenFiles() { return 0; }
 bool MakeFifo(const std::string&) { return false; }
@@ -86,8 +90,8 @@ bool PendingPipeSignalSurvives(const std::function<void()>& write) { return writ
 
 static std::atomic<long> g_interruptions{0};  // lock-free: the signal handler counts
 
-bool RunningUnderWine() { return false; }
 bool Windows() { return false; }
+unsigned SharesGranted(const std::string&) { return 7; }
 
 void CloseUnderneath(const std::string& path, const std::function<void()>& open) {
   const int raw = ::open(path.c_str(), O_RDONLY | O_CREAT, 0600);

@@ -70,12 +70,6 @@ bool Windows();
 /// `path` here had just freed, POSIX and Wine handing out the lowest free one.
 void CloseUnderneath(const std::string& path, const std::function<void()>& open);
 
-/// True when a Windows build runs under Wine rather than on Windows. Wine
-/// departs from the documented Windows file API in a few corners; a test
-/// that checks such a corner skips under Wine and says which. Always false
-/// outside Windows builds.
-bool RunningUnderWine();
-
 /// The name of a locale that changes the case of the Latin letters above
 /// 0x7F: Latin-9 from the test setup (Linux), or code page 1252 (Windows);
 /// null when there is none. Leaves LC_CTYPE at "C".
@@ -85,6 +79,12 @@ const char* LatinLocale();
 /// test setup built one (it points LOCPATH at it), so that a locale that
 /// stopped loading cannot pass unnoticed.
 const char* NoLatinLocale();
+
+/// The share modes that whoever holds `path` open now grants: bit 0 set when
+/// another opener, which itself shares everything, may open it for reading,
+/// bit 1 for writing, bit 2 for deleting (FILE_SHARE_READ, _WRITE, _DELETE).
+/// 7 where the system enforces no share modes (POSIX).
+unsigned SharesGranted(const std::string& path);
 
 /// The files this process holds open, where the system lists them (Linux);
 /// 0 elsewhere. A Windows build takes 0 also under Wine, whose descriptors
