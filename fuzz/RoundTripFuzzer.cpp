@@ -8,19 +8,27 @@
 // with the other value (and that may fail at its allocation, leaving the vector as it was); each
 // of its blocks is taken where a freed block full of set bits lay, so that its packed bytes (the
 // unused high bits 0), its count of set bits, copies, moves and comparisons show a bit left as
-// the storage held it.
+// the storage held it. Between the values, hostile input: bytes as another process might send
+// them, read by a get (a value, a string, a string through a pointer, a bit vector, a block),
+// perhaps with one of its allocations failing: only an underrun, a format error or std::bad_alloc
+// may come out, a failed get leaves its target as it was, no block is asked for beyond what a
+// value at the length limit (8192 bytes) or the get's own block needs, and nothing leaks.
 //
 // Input: byte 0, bit 0: the portable streams (else the binary ones); bit 1: the IPC queue (else a
 // memory writer, whose new bytes are then handed to a queue to be read). Then items, each a kind
-// byte (mod 15) and its value: 0-12 one of the 13 fixed-width types, from the next bytes; 13 a
+// byte (mod 16) and its value: 0-12 one of the 13 fixed-width types, from the next bytes; 13 a
 // string (from In::Text, or for a byte below 16 before it, up to 5000 bytes of a pattern); 14 a
 // bit vector: a byte (bit 0: filled), its size and the size to resize to (In::N of 300 each), the
 // gaps between the bits flipped (In::N of 9 each, while within the size), a byte (bit 0: the
-// resize fails).
+// resize fails); 15 hostile input: a byte (bits 0-2 mod 5: the get as listed above; bit 3: the
+// bytes go as their hex text in the portable format; bit 7: a byte follows, In::N of 4, that
+// makes the first to fourth allocation of the get fail), for a block its size (In::N of 4500),
+// then the bytes, as a string is given.
 
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <vector>
 
 #include "fuzz/support/FuzzHarness.h"
 #include "support/Hex.h"
@@ -31,6 +39,7 @@ using std::string;
 using I = tvc::ITVCInStream;
 using O = tvc::ITVCOutStream;
 
+constexpr size_t kLimit = 8192;   // the input streams' length limit
 unsigned char* volatile g_stale;  // escapes, so that the compiler keeps the block
 
 // Takes and frees a block of about the bytes of `bits` bits, full of set bits.
@@ -82,10 +91,14 @@ struct Rig {
     (out.*put)(v), Check(bytes, std::is_same_v<T, bool>), (in.*get)(back);
     VXF_CHECK(std::memcmp(&v, &back, sizeof v) == 0 && queue.out_waiting() == 0);
   }
-  void Text() {
+  string Bytes() {  // In::Text, or for a byte below 16 before it, up to 5000 bytes of a pattern
     const std::uint8_t k = src.B();
     string t = k < 16 ? string(src.N(5001), '\0') : src.Text();
     for (size_t i = 0; k < 16 && i < t.size(); ++i) t[i] = static_cast<char>(k + i * 37 + i / 256);
+    return t;
+  }
+  void Text() {
+    const string t = Bytes();
     vx::VXString back;
     out << vx::VXString(t.data(), t.size());
     Check(Count(t.size()) + t);
@@ -118,21 +131,58 @@ struct Rig {
     VXF_CHECK(back == v && moved == v && copy.Empty() && longer != v && queue.out_waiting() == 0 &&
               v.Count() == static_cast<size_t>(std::count(model.begin(), model.end(), '1')));
   }
+  // Bytes as another process might send them (for a byte with bit 0 set, their hexadecimal text
+  // in the portable format), then a get of them: only an underrun, a format error or
+  // std::bad_alloc may come out; a failed get leaves its target as it was; no block is asked for
+  // beyond what a value at the length limit or the get's own block needs. What the get left is
+  // dropped.
+  void Hostile() {
+    const std::uint8_t get = src.B();  // bits 0-2: what to get; bit 7: an allocation fails
+    const long refused = vxtest::RefusedAllocations();
+    const size_t block = get % 8 % 5 == 4 ? src.N(4500) : 0;
+    const long fail = get & 0x80 ? 1 + src.N(4) : 0;
+    const string sent = (get & 8) && portable ? vxtest::Hex(Bytes()) : Bytes();
+    std::vector<unsigned char> into(block, 0x5A);
+    vx::VXString text("old"), *made = nullptr;
+    vx::CBitVector bits(3, true);
+    std::uint64_t value = 7;
+    bool failed = true;
+    queue.Write(sent.data(), sent.size());
+    vxtest::SetLargestAllocation(std::max({size_t{512}, 2 * block, 2 * kLimit + 8}));
+    try {
+      const vxtest::ScopedAllocationFailure armed(fail);
+      vxf::Pick(
+          get % 8 % 5, [&] { in.GetUint64(value); }, [&] { in >> text; }, [&] { in >> made; },
+          [&] { in >> bits; }, [&] { in.GetN(into.data(), block); });
+      delete made, failed = false;
+    } catch (const tvc::TVCBufferUnderrunException&) {
+    } catch (const vx::CStreamFormatException&) {
+    } catch (const std::bad_alloc&) {
+    }
+    VXF_CHECK(vxtest::RefusedAllocations() == refused);
+    vxtest::SetLargestAllocation(size_t{64} << 20);
+    string rest(queue.out_waiting(), '\0');
+    queue.Read(&rest[0], rest.size()), written += queued ? sent.size() : 0;
+    VXF_CHECK(!failed || (text == "old" && made == nullptr && bits == vx::CBitVector(3, true) &&
+                          value == 7 && std::count(into.begin(), into.end(), 0x5A) == long(block)));
+  }
   void Step() {
     vxf::Pick(
-        src.B() % 15, [&] { Put(&O::PutBool, &I::GetBool, 1); },
+        src.B() % 16, [&] { Put(&O::PutBool, &I::GetBool, 1); },
         [&] { Put(&O::PutChar, &I::GetChar, 1); }, [&] { Put(&O::PutBYTE, &I::GetBYTE, 1); },
         [&] { Put(&O::PutShort, &I::GetShort, 2); }, [&] { Put(&O::PutWORD, &I::GetWORD, 2); },
         [&] { Put(&O::PutInt, &I::GetInt, 4); }, [&] { Put(&O::PutUint, &I::GetUint, 4); },
         [&] { Put(&O::PutLong, &I::GetLong, 4); }, [&] { Put(&O::PutDWORD, &I::GetDWORD, 4); },
         [&] { Put(&O::PutDouble, &I::GetDouble, 8); }, [&] { Put(&O::PutInt64, &I::GetInt64, 8); },
         [&] { Put(&O::PutUint64, &I::GetUint64, 8); }, [&] { Put(&O::PutSizet, &I::GetSizet, 8); },
-        [&] { Text(); }, [&] { Bits(); });
+        [&] { Text(); }, [&] { Bits(); }, [&] { Hostile(); });
   }
 };
 
 }  // namespace
 
 void vxf::Run(vxf::In in) {
-  for (Rig rig{in}; rig.src.n > 0;) rig.Step();
+  Rig rig{in};
+  rig.binaryIn.SetLengthLimit(kLimit), rig.portableIn.SetLengthLimit(kLimit);
+  while (rig.src.n > 0) rig.Step();
 }

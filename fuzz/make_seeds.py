@@ -193,40 +193,6 @@ def hexs(b):
     return list(b.hex().upper().encode())
 
 
-def stream_input():
-    # Steps: 0 bool, 1 char, 2 byte, 3 int, 4 uint, 5 short, 6 long, 7 dword,
-    # 8 word, 9 double, 10 int64, 11 uint64, 12 size_t, 13 block (two size
-    # bytes), 14 string, 15 string through a pointer, 16 bit vector, 17 rewind
-    # the queue; +0x80 with a failure count byte.
-    values = (hexs(struct.pack("<i", 1000)) + hexs(struct.pack("<h", -2))
-              + hexs(struct.pack("<d", 1.0)) + list(b"5446")
-              + hexs(struct.pack("<Q", 3)) + hexs(b"abc") + hexs(b"Hi!")
-              + hexs(struct.pack("<Q", 10)) + list(b"0502"))
-    program = [3, 5, 9, 0, 0, 14, 13, 0, 3, 16]
-    write("stream_input", "values-memory", [0, len(program)] + program + values)
-    program += [17] + program + [0x8E, 1, 0x8F, 2]
-    write("stream_input", "values-queue", [1, len(program)] + program + values)
-    every = list(range(13)) + [15, 14, 16]
-    write("stream_input", "every-get", [1, len(every)] + every + hexs(bytes(range(200))))
-    # Hostile: lower-case and other non-digits, a length near 2^64, a string
-    # longer than the bytes that follow, a bit vector with padding bits set.
-    write("stream_input", "bad-digits", [0, 3, 3, 11, 1] + list(b"e8030000zz000000000000000000"))
-    write("stream_input", "huge-length", [1, 3, 14, 15, 16] + list(b"FFFFFFFFFFFFFF7F" * 3))
-    write("stream_input", "short-text", [0, 2, 14, 16] + hexs(struct.pack("<Q", 5)) + list(b"6162")
-          + hexs(struct.pack("<Q", 10)) + list(b"05FE"))
-    # Config bits 1-7 pick the length limit, 16 << k bytes: a string and a
-    # bit vector one byte over 16; a string of 4097 bytes under 8192.
-    write("stream_input", "over-limit", [0, 3, 14, 16, 14] + hexs(struct.pack("<Q", 17))
-          + hexs(struct.pack("<Q", 17 * 8)) + hexs(struct.pack("<Q", 16)) + list(b"41" * 16))
-    write("stream_input", "heap-string-under-limit", [(9 << 1) | 1, 1, 14]
-          + hexs(struct.pack("<Q", 4097)) + list(b"5A" * 4097))
-    # A block step after a string step under a small limit (each step's
-    # allocation cap must not outlive it).
-    write("stream_input", "block-after-string", [0, 3] + list(b"212" + b"223242" + b"0" * 21))
-    write("stream_input", "big-block", [1, 7, 13, 0x10, 0x00, 0x8D, 3, 0x08, 0x01]
-          + list(b"41" * 0x1000))
-
-
 def round_trip():
     # Kinds: 0 bool, 1 char, 2 byte, 3 short, 4 word, 5 int, 6 uint, 7 long,
     # 8 dword, 9 double, 10 int64, 11 uint64, 12 size_t, 13 string (a byte of
@@ -244,6 +210,23 @@ def round_trip():
     items += [14, 1, 0, 10, 0, 17, 0, 1, 6, 8, 0] + [14, 0, 0, 8, 0, 16, 3, 8, 1] + [0, 0]
     for config in range(4):
         write("round_trip", "every-kind-%d" % config, [config] + items)
+    # Hostile input (kind 15): a get byte (bits 0-2: 0 uint64, 1 string, 2 string
+    # through a pointer, 3 bit vector, 4 block with two size bytes; bit 3: send
+    # the hex text; bit 7: a failure count byte follows), then the bytes sent.
+    def text(b):
+        return [16, len(b)] + list(b)
+
+    count = lambda n: struct.pack("<Q", n)
+    write("round_trip", "hostile-portable", [1]
+          + [15, 9] + text(count(3) + b"abc")        # a string
+          + [15, 9] + text(b"\xff" * 8)              # a length near 2^64
+          + [15, 0] + text(b"e8030000zz000000")      # no digits
+          + [15, 11] + text(count(3) + b"\x08")      # padding bits set
+          + [15, 10] + text(count(2) + b"hi")        # through a pointer
+          + [15, 0x89, 0] + text(count(3) + b"abc")  # its first allocation fails
+          + [15, 12, 0x0F, 0xA0, 5, 0x0F, 0xA0])     # a block of 4000 bytes
+    write("round_trip", "hostile-binary", [2] + [15, 1] + text(count(9000))
+          + [15, 1] + text(count(5) + b"ab") + [15, 4, 0, 3] + text(b"xyz") + [5, 1, 2, 3, 4])
     write("round_trip", "long-string", [3, 13, 0, 0x13, 0x88, 13, 0, 0x08, 0x01, 13, 0, 0x10, 0x01,
                                         14, 0, 1, 0x2B, 0, 0x2B, 2, 0])
 
@@ -251,5 +234,4 @@ def round_trip():
 if __name__ == "__main__":
     shutil.rmtree(os.path.join(HERE, "corpus"), ignore_errors=True)
     string_ops()
-    stream_input()
     round_trip()

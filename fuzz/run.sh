@@ -3,7 +3,7 @@
 # for a bounded time, starting from its corpus in the repository.
 #
 # Usage: fuzz/run.sh [seconds-per-target] [target...]
-#        (default: 60 seconds; string_ops stream_input round_trip)
+#        (default: 60 seconds; string_ops round_trip)
 #
 # The repository corpus is only read: new inputs go to build/fuzz/corpus/<t>,
 # and a target's dictionary fuzz/<t>.dict, where there is one, is passed on;
@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(string_ops stream_input round_trip)
+[ ${#targets[@]} -gt 0 ] || targets=(string_ops round_trip)
 
 build=build/fuzz
 if [ ! -x "$build/fuzz/vexlo_fuzz_${targets[0]}" ]; then

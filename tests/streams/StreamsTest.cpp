@@ -4,7 +4,7 @@
 // (refused characters, padding bits, lengths over the limit) or the value it reads, which also
 // holds the portable blocks at every length with every character at every place. Round trips of
 // random values and the bit vector's model are the fuzz target round_trip's
-// (fuzz/RoundTripFuzzer.cpp), arbitrary input the fuzz target stream_input's.
+// (fuzz/RoundTripFuzzer.cpp), as is arbitrary input.
 
 #include <algorithm>
 #include <cstring>
