@@ -188,6 +188,26 @@ def string_ops():
     fits.step("queries", 1, 0, n=len(fits.texts[1]), text=b"")
     write("string_ops", "room-forms-moves", fits.out)
 
+    # Every change sized across the capacity of a string that holds 7 bytes in
+    # 8 (exactly full) or in 16: sources of k = 0 to 9 bytes, a marked string
+    # of 7 + k bytes as the source of an assignment, fills and sizes of k and
+    # 7 + k, so that the results need exactly the room, one byte less or more.
+    full = StringProgram()
+    for room in (7, 15):
+        for k in range(10):
+            piece, marked = b"ABCDEFGHI"[:k], b"abcdefg" + b"ABCDEFGHI"[:k]
+            full.step("counted", 1, text=marked, cnt=len(marked)).step("index", 1, c=ord("a"))
+            for op, args in [("assign", {"j": 1}), ("assign text", {"text": marked}),
+                             ("append", {"text": piece, "alt": True}), ("prepend", {"text": piece}),
+                             ("insert", {"pos": 3, "text": piece}),
+                             ("replace", {"pos": 3, "n": 2, "text": piece, "alt": True}),
+                             ("append or insert string", {"j": 1, "pos": 3, "big": 3}),
+                             ("append repeat", {"big": k}), ("prepend repeat", {"big": k}),
+                             ("append char", {}), ("resize", {"big": 7 + k}), ("resize", {"big": k})]:
+                full.step("size", 0, big=room).step("assign text", 0, text=b"abcdefg")
+                full.step(op, 0, **args)
+    write("string_ops", "exactly-full", full.out)
+
 
 def hexs(b):
     return list(b.hex().upper().encode())
