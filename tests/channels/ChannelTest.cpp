@@ -389,7 +389,9 @@ TEST(FileDurability, FailuresAreKeptWithTheirReasonAndALogPastFourGiBReadsBack) 
     EXPECT_TRUE(writer.Sync());
     CFileReader reader(log.c_str(), Share::ShareWrite);
     reader.Seek64(kFar, ESeekStart::Begin);
-    EXPECT_EQ(Loop(reader) + Loop(CMemReader(all.GetData(), all.GetSize())), expected + expected);
+    EXPECT_EQ(Loop(reader) + Loop(CMemReader(std::vector<unsigned char>(
+                                 all.GetData(), all.GetData() + all.GetSize()))),
+              expected + expected);
     EXPECT_FALSE(reader.HasFailed()) << reader.GetError().message();
   }
   CFileReader reader(dir.File("none").c_str(), Share::ShareWrite);
