@@ -64,11 +64,11 @@ COMPARISONS = [
      "Compare/VXStringExact/1048576", "Compare/memcmp/1048576", "time", 1.2),
 ] + [
     (f"compareTo IgnoreCase, equal {label} texts",
-     f"CompareIgnoreCase/VXString/{size}", f"CompareIgnoreCase/strncasecmp/{size}", "time", 1.5)
+     f"CompareIgnoreCase/VXString/{size}", f"CompareIgnoreCase/strncasecmp/{size}", "time", 1.0)
     for label, size in SIZES
 ] + [
     (f"compareTo IgnoreCase, {label} against its upper case",
-     f"CompareMixedCase/VXString/{size}", f"CompareMixedCase/strncasecmp/{size}", "time", 1.5)
+     f"CompareMixedCase/VXString/{size}", f"CompareMixedCase/strncasecmp/{size}", "time", 1.0)
     for label, size in SIZES
 ] + [
     ("hash, 1 MiB", "Hash/VXString/1048576", "Hash/PlainLoop/1048576", "speed", 0.95),
@@ -77,17 +77,17 @@ COMPARISONS = [
     ("Portable PutN of 1 MiB into a CMemWriter",
      "PortableBlock1MiB/PutN", "PortableBlock1MiB/Memcpy2MiB", "time", 3.0),
     ("Portable GetN of 1 MiB from a CMemReader",
-     "PortableBlock1MiB/GetN", "PortableBlock1MiB/Memcpy2MiB", "time", 3.0),
+     "PortableBlock1MiB/GetN", "PortableBlock1MiB/Memcpy2MiB", "time", 2.0),
     ("PutInt x 1 000 000, portable against binary",
      "PutInt1M/Portable", "PutInt1M/Binary", "time", 3.5),
     ("Record x 100, binary streams against cereal binary",
-     "Record/VXBinary", "Record/CerealBinary", "time", 1.15),
+     "Record/VXBinary", "Record/CerealBinary", "time", 1.0),
     ("Record x 100, portable streams against cereal portable binary",
-     "Record/VXPortable", "Record/CerealPortableBinary", "time", 2.0),
+     "Record/VXPortable", "Record/CerealPortableBinary", "time", 1.3),
     ("File write, 64 KiB PutN blocks", "File/CFileWriter", "File/PosixWrite",
      "time", 1.3),
     ("File read, 64 KiB GetN blocks", "File/CFileReader", "File/PosixRead",
-     "time", 1.15),
+     "time", 1.1),
     ("File read, 64 KiB blocks of CFileReader::Read (no target)",
      "File/CFileReaderRead", "File/PosixRead", "time", None),
 ]

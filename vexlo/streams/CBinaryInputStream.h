@@ -57,6 +57,12 @@ class VX_API CBinaryInputStream : public tvc::ITVCInStream {
   void GetInt64(std::int64_t& value) override;
   void GetUint64(std::uint64_t& value) override;
   void GetSizet(size_t& value) override;
+  /// Reads the block into a scratch area and copies it to `data` only once
+  /// all of it arrived: a channel that fails part way has placed what it
+  /// had (read(2) and ReadFile write as they go and keep no copy of the
+  /// bytes they replace), so reading straight into `data` could not leave
+  /// it as it was. That copy is the price: a file read in 64 KiB blocks
+  /// takes about 1.25x the time of `CFileReader::Read` into the block.
   void GetN(void* data, size_t count) override;
 
   /// Refuses, from now on, strings and bit vectors longer than `maxBytes`

@@ -134,17 +134,19 @@ __attribute__((always_inline)) inline int Compare(const char* text, size_t len, 
   assert(other != nullptr || n == 0);
   const size_t common = std::min(len, n);
   if (common - 16 > 16) return CompareAny(text, len, other, n, mode);
-  if (mode != VXString::IgnoreCase) {
-    const size_t k = detail::EqualPrefix(text, other, common);
-    if (k < common) {
-      return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
+  const int byLength = ByLength(len, n);
+  if (__builtin_expect(mode == VXString::IgnoreCase, 1)) {
+    if (detail::EqualPrefix(text, other, common) == common) return byLength;
+    if (__builtin_expect(!CaseFolding::KnownAsciiNow(), 0)) {
+      return CompareFolded(text, len, other, n);
     }
-    return ByLength(len, n);
+    const size_t folded = detail::AsciiUpperEqualPrefix(text, other, common);
+    if (folded == common) return byLength;
+    return AsciiUpperValue(text[folded]) - AsciiUpperValue(other[folded]);
   }
-  if (!CaseFolding::KnownAsciiNow()) return CompareFolded(text, len, other, n);
-  const size_t folded = detail::AsciiUpperEqualPrefix(text, other, common);
-  if (folded < common) return AsciiUpperValue(text[folded]) - AsciiUpperValue(other[folded]);
-  return ByLength(len, n);
+  const size_t k = detail::EqualPrefix(text, other, common);
+  if (k == common) return byLength;
+  return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
 }
 
 }  // namespace

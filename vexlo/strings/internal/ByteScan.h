@@ -103,17 +103,27 @@ inline __m128i AsciiUpper128(__m128i x) noexcept {
   return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
 }
 
+/// Not 0 in each byte where `x` and `y` differ once folded to ASCII upper
+/// case. Two bytes that fold alike are equal, or differ in bit 0x20 alone
+/// where one of them with that bit set is a-z; so `x ^ y` is kept but for
+/// bit 0x20 of such bytes, found as in `AsciiUpper128`. One fold, not two.
+inline __m128i AsciiUpperDiffer128(__m128i x, __m128i y) noexcept {
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i shifted =
+      _mm_add_epi8(_mm_or_si128(x, caseBit), _mm_set1_epi8(static_cast<char>(0x80 - 'a')));
+  const __m128i letter = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + 26)));
+  return _mm_andnot_si128(_mm_and_si128(letter, caseBit), _mm_xor_si128(x, y));
+}
+
 /// A bit per byte of the 16 at `a` and `b`: set where they agree (folded
 /// first with `kFold`).
 template <bool kFold>
 inline unsigned Agreeing16(const char* a, const char* b) noexcept {
-  __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-  __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-  if (kFold) {
-    x = AsciiUpper128(x);
-    y = AsciiUpper128(y);
-  }
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+  const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+  const __m128i same =
+      kFold ? _mm_cmpeq_epi8(AsciiUpperDiffer128(x, y), _mm_setzero_si128()) : _mm_cmpeq_epi8(x, y);
+  return static_cast<unsigned>(_mm_movemask_epi8(same));
 }
 
 /// As `ShortPrefix`, for 16 to 32 bytes: the first and the last 16.
