@@ -15,7 +15,7 @@
 // and the upper half at every position; in the default locale and in a Latin
 // one, which folds the upper half too (the plain folded loops). Then lengths
 // beyond PTRDIFF_MAX, caller errors, the null view, a view of a string that
-// changed, output, and the calls the interface refuses.
+// changed and output.
 
 #include <algorithm>
 #include <cctype>
@@ -25,7 +25,6 @@
 #include <numeric>
 #include <sstream>
 #include <tuple>
-#include <type_traits>
 #include <vector>
 
 #include "support/Support.h"
@@ -231,16 +230,6 @@ TEST(VXStringScan, CaseBlindPathsFollowTheLocaleOfEachCall) {
   freelocale(own);
 #endif
 }
-
-// A mode where a search's start belongs does not compile.
-template <class Pattern, class = void>
-struct SearchTakesModeAsStart : std::false_type {};
-template <class Pattern>
-struct SearchTakesModeAsStart<
-    Pattern, std::void_t<decltype(VXString().index(std::declval<Pattern>(), VXString::IgnoreCase))>>
-    : std::true_type {};
-static_assert(!SearchTakesModeAsStart<const char*>::value, "index(text, mode) is refused");
-static_assert(!SearchTakesModeAsStart<VXString>::value, "index(string, mode) is refused");
 
 // A length beyond PTRDIFF_MAX is refused as an allocation failure before any
 // byte moves: the string and its sharer keep text and record.
