@@ -1,8 +1,12 @@
-// The README's ten-line tour: make a string, edit it, write a record with a
-// portable stream into a file, read it back.
+// The README's tour: make a string, edit it, write a record with a portable
+// stream into a file, read it back, and read past its end. The consumer checks
+// (tests/consumer) also build it against the installed library, the way
+// another project would: exported classes, free operators, exported data
+// (NPOS) and exception type information all cross the library boundary here.
 #include <vexlo/vexlo.h>
 
 #include <cstdio>
+#include <cstring>
 
 int main() {
   using namespace vx;
@@ -23,6 +27,12 @@ int main() {
   in.GetInt(answer);
   in >> back;
   std::printf("%d %s\n", answer, back.data());  // 42 HELLO, WORLD
+  bool ended = false;
+  try {
+    in.GetInt(answer);  // nothing is left
+  } catch (const tvc::TVCException& e) {
+    ended = std::strcmp(e.what(), "Buffer underrun error during IPC/streaming") == 0;
+  }
   std::remove("tour.dat");
-  return back == name ? 0 : 1;
+  return back == name && back.index("MOON") == NPOS && ended ? 0 : 1;
 }

@@ -67,7 +67,7 @@ check_deb() {
   echo "--- pkg-config against the installed packages"
   echo "    pkg-config --cflags --libs vexlo: $(pkg-config --cflags --libs vexlo)"
   # shellcheck disable=SC2046
-  g++ -std=c++17 -o "$work/deb-pc" "$consumer/main.cpp" $(pkg-config --cflags --libs vexlo)
+  g++ -std=c++17 -o "$work/deb-pc" "$root/examples/tour.cpp" $(pkg-config --cflags --libs vexlo)
   "$work/deb-pc"
 
   echo "--- find_package of the static libraries (vexlo_SHARED_LIBS=OFF) against the installed packages"
@@ -112,7 +112,7 @@ check_zip() {
   flags=$(PKG_CONFIG_LIBDIR="$tree/lib/pkgconfig" pkg-config --cflags --libs vexlo)
   echo "    pkg-config --cflags --libs vexlo: $flags"
   # shellcheck disable=SC2086
-  $cxx -std=c++17 -o "$work/zip-pc.exe" "$consumer/main.cpp" $flags
+  $cxx -std=c++17 -o "$work/zip-pc.exe" "$root/examples/tour.cpp" $flags
   WINEPATH="$winepath" "$runner" "$work/wineprefix" "$work/zip-pc.exe"
 }
 

@@ -164,7 +164,7 @@ elseif(MODE STREQUAL "pkg_config")
     set(rpath "-Wl,-rpath,${PREFIX}/${LIBDIR}")
   endif()
   # The consumer picks its language standard itself.
-  run("${CXX}" ${cxx_flags} -std=c++17 "${consumer_source}/main.cpp" ${flags} ${rpath}
+  run("${CXX}" ${cxx_flags} -std=c++17 "${SOURCE}/examples/tour.cpp" ${flags} ${rpath}
     -o "${program}")
   file(GLOB dlls "${PREFIX}/bin/*.dll")
   check_program("${program}" ${dlls})
@@ -213,7 +213,7 @@ elseif(MODE STREQUAL "headers")
   separate_arguments(cxx_flags UNIX_COMMAND "${CXX_FLAGS}")
   execute_process(
     COMMAND "${CXX}" ${cxx_flags} -std=c++17 ${defines} "-I${PREFIX}/include" -M
-      "${consumer_source}/main.cpp"
+      "${SOURCE}/examples/tour.cpp"
     OUTPUT_VARIABLE deps RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "the consumer does not compile against ${PREFIX}/include")
