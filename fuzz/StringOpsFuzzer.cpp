@@ -8,7 +8,8 @@
 // the same in the same order (see Step): a null source now and then, which
 // allocation of the step fails (in one step of four, its first to third), the
 // target string i of four, a second string j, a position, a count (also a
-// search start), a size, a byte, and the source: a text of the input or j's
+// search start), a size (now and then beyond PTRDIFF_MAX, which must fail as
+// an allocation does and change nothing), a byte, and the source: a text of the input or j's
 // text, from an offset, with a count.
 //
 // The model keeps each string's text, its capacity by the two growth rules
@@ -118,13 +119,14 @@ struct Session {
     const bool alt = op & 0x20, ic = op & 0x40, own = op & 0x80, none = in.N(8) == 0;
     const long fail = in.N(4) == 0 ? 1 + in.N(3) : 0;
     const size_t i = in.N(K), j = in.N(K), len = m[i]->text.size(), pos = in.N(len + 1);
-    const size_t n = in.N(4) ? in.N(len + 2) : NPOS, big = in.N(8) ? in.N(40) : in.N(3000);
+    const size_t n = in.N(4) ? in.N(len + 2) : NPOS, fill = in.N(8) ? in.N(40) : in.N(3001);
+    const size_t big = fill < 3000 ? fill : SIZE_MAX >> in.N(2);  // 3000: beyond PTRDIFF_MAX
     const char c = len > 0 && in.N(2) ? m[i]->text[in.N(len)] : static_cast<char>(in.B());
     const string& from = own ? m[j]->text : pool.emplace_back(in.Text());
     const size_t off = in.N(from.size() + 1), cnt = in.N(from.size() - off + 1);
     const char* p = none ? nullptr : (own ? lib[j].data() : from.c_str()) + off;
     const string bytes(p ? p : "", p ? cnt : 0), sz(p ? p : ""), t = m[i]->text, tj = m[j]->text;
-    const string &ps = alt ? bytes : sz, rz = (t + string(big, ' ')).substr(0, big);
+    const string& ps = alt ? bytes : sz;
     VXString &s = lib[i], &sj = lib[j];
     const bool pa = Addr(p) - Addr(s.data()) < len, sa = Addr(sj.data()) - Addr(s.data()) < len;
     const auto mode = ic ? VXString::IgnoreCase : VXString::Exact;
@@ -170,7 +172,10 @@ struct Session {
           [&] { s.append(c, big), Modify(i, len + big, false, t + string(big, c)); },
           [&] { s.prepend(c, big), Modify(i, len + big, false, string(big, c) + t); },
           [&] { alt ? s.append(c) : s += c, Modify(i, len + 1, false, t + c); },
-          [&] { s.resize(big), big == len ? void() : Modify(i, big, false, rz); },
+          [&] {
+            s.resize(big);
+            if (big != len) Modify(i, big, false, (t + string(big, ' ')).substr(0, big));
+          },
           [&] { alt ? s.toUpper() : s.toLower(), Modify(i, 0, false, Fold(t, alt)); },
           [&, &cs = static_cast<const VXString&>(s)] {
             VXF_CHECK(std::make_tuple(
@@ -204,7 +209,7 @@ struct Session {
             std::swap(m[i], m[j]), (alt || ic) && i != j ? void(m[j] = None()) : void();
           });
     } catch (const std::bad_alloc&) {  // the library's state must be as it was: the model's
-      VXF_CHECK(vxtest::AllocationFailureFired());
+      VXF_CHECK(vxtest::AllocationFailureFired() || big >= PTRDIFF_MAX);
     }
   }
 };

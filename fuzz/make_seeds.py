@@ -43,7 +43,7 @@ class StringProgram:
         self.out = []
 
     def step(self, op, i=0, j=0, pos=0, n=NPOS, big=3, c=ord("x"), text=b"", own=False,
-             off=0, cnt=None, alt=False, ic=False, none=False):
+             off=0, cnt=None, alt=False, ic=False, none=False, shift=0):
         code = self.OPS.index(op)
         assert not ic or op in ("queries", "move or swap"), "splicing from a text only"
         t, tj = self.texts[i], self.texts[j]
@@ -56,7 +56,9 @@ class StringProgram:
         else:
             n = min(n, len(t) + 1)
             out += number(4, 1) + number(len(t) + 2, n)
-        out += number(8, 1) + number(40, big) if big < 40 else number(8, 0) + number(3000, big)
+        out += number(8, 1) + number(40, big) if big < 40 else number(8, 0) + number(3001, big)
+        if big == 3000:  # beyond PTRDIFF_MAX: SIZE_MAX >> shift, which every use refuses
+            out += number(2, shift)
         out += (number(2, 0) if t else []) + [c]
         source = tj if own else text
         if not own:
@@ -89,6 +91,8 @@ class StringProgram:
             "append char": t + bytes([c]), "resize": (t + b" " * big)[:big],
             "fold": t.upper() if alt else t.lower(),
         }.get(op, t)
+        if big == 3000 and op in ("size", "repeat", "append repeat", "prepend repeat", "resize"):
+            new = t
         if op == "view":
             strip = [t.lstrip, t.rstrip, t.strip][big % 3]
             new = strip(bytes([c])) if alt else t[pos:pos + cnt % (len(t) - pos + 1)]
@@ -206,6 +210,9 @@ def string_ops():
                              ("append char", {}), ("resize", {"big": 7 + k}), ("resize", {"big": k})]:
                 full.step("size", 0, big=room).step("assign text", 0, text=b"abcdefg")
                 full.step(op, 0, **args)
+    for op in ("size", "repeat", "append repeat", "prepend repeat", "resize"):
+        for shift in (0, 1):
+            full.step("copy", 1, 0).step(op, 0, big=3000, shift=shift)  # shared, then refused
     write("string_ops", "exactly-full", full.out)
 
 

@@ -13,9 +13,8 @@
 // first and last 20 and every 1024th); the offset turned through a 64-byte
 // block; in texts up to 40 bytes every byte of the edges of ASCII case, NUL
 // and the upper half at every position; in the default locale and in a Latin
-// one, which folds the upper half too (the plain folded loops). Then lengths
-// beyond PTRDIFF_MAX, caller errors, the null view, a view of a string that
-// changed and output.
+// one, which folds the upper half too (the plain folded loops). Then caller
+// errors, the null view, a view of a string that changed, and output.
 
 #include <algorithm>
 #include <cctype>
@@ -229,18 +228,6 @@ TEST(VXStringScan, CaseBlindPathsFollowTheLocaleOfEachCall) {
   uselocale(LC_GLOBAL_LOCALE);
   freelocale(own);
 #endif
-}
-
-// A length beyond PTRDIFF_MAX is refused as an allocation failure before any
-// byte moves: the string and its sharer keep text and record.
-TEST(VXStringEdit, LengthsBeyondPtrdiffMaxFailAsAllocations) {
-  VXString s("abc");
-  const VXString sharer(s);
-  EXPECT_THROW(s.append('x', static_cast<size_t>(PTRDIFF_MAX)), std::bad_alloc);
-  EXPECT_THROW(s.prepend('x', SIZE_MAX), std::bad_alloc);
-  EXPECT_THROW(s.append("x", static_cast<size_t>(PTRDIFF_MAX)), std::bad_alloc);
-  EXPECT_THROW(s.resize(SIZE_MAX), std::bad_alloc);
-  EXPECT_TRUE(s.view() == "abc" && s.data() == sharer.data());
 }
 
 // Caller errors: debug builds assert on a position beyond the text and on a
