@@ -24,6 +24,7 @@
 #include <numeric>
 #include <sstream>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "support/Support.h"
@@ -229,6 +230,14 @@ TEST(VXStringScan, CaseBlindPathsFollowTheLocaleOfEachCall) {
   freelocale(own);
 #endif
 }
+
+// index(pattern, mode) would take the mode for a start: its overloads are deleted.
+template <class P, class = void>
+struct TakesModeAsStart : std::false_type {};
+template <class P>
+struct TakesModeAsStart<P, std::void_t<decltype(VXString().index(std::declval<P>(), kIgnore))>>
+    : std::true_type {};
+static_assert(!TakesModeAsStart<const char*>::value && !TakesModeAsStart<VXString>::value);
 
 // Caller errors: debug builds assert on a position beyond the text and on a
 // count beyond the source.
