@@ -97,13 +97,15 @@ struct Rig {
     for (size_t i = 0; k < 16 && i < t.size(); ++i) t[i] = static_cast<char>(k + i * 37 + i / 256);
     return t;
   }
+  // Each text is read into the last one, at times shared: a record of the target's own, of the
+  // capacity a new string of the text has, whatever record the target held; the sharer keeps its.
+  vx::VXString target{}, sharer{};
   void Text() {
-    const string t = Bytes();
-    vx::VXString back;
-    out << vx::VXString(t.data(), t.size());
-    Check(Count(t.size()) + t);
-    in >> back;
-    VXF_CHECK(back.view() == t && queue.out_waiting() == 0);
+    const string t = Bytes(), kept((src.B()& 1 ? sharer = target : sharer).view());
+    out << vx::VXString(t.data(), t.size()), Check(Count(t.size()) + t);
+    in >> target;
+    VXF_CHECK(target.view() == t && target.capacity() == t.size() / 8 * 8 + 8 &&
+              sharer.view() == kept && queue.out_waiting() == 0);
   }
   // Each block of the vector is taken where a freed block full of set bits lay.
   void Bits() {

@@ -174,15 +174,17 @@ void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
 // streams. Neither a virtual operation nor a base class could carry it
 // without changing the binary interface: the typed input interface's
 // operations and their order are fixed, and a new base would change the
-// streams' layout and type information. The exact type is asked first,
-// which costs a comparison where a dynamic_cast walks the hierarchy; classes
-// derived from the two streams take the longer way.
+// streams' layout and type information. The exact type is asked first, by
+// the address of its type information, which costs a comparison where
+// type_info's operator== may compare names and a dynamic_cast walks the
+// hierarchy; classes derived from the two streams, and a type whose
+// information a module holds twice, take the longer way.
 size_t detail::LengthLimitOf(const tvc::ITVCInStream& stream) {
-  const std::type_info& type = typeid(stream);
-  if (type == typeid(CBinaryInputStream)) {
+  const std::type_info* const type = &typeid(stream);
+  if (type == &typeid(CBinaryInputStream)) {
     return static_cast<const CBinaryInputStream&>(stream).GetLengthLimit();
   }
-  if (type == typeid(CPortableInputStream)) {
+  if (type == &typeid(CPortableInputStream)) {
     return static_cast<const CPortableInputStream&>(stream).GetLengthLimit();
   }
   if (const auto* binary = dynamic_cast<const CBinaryInputStream*>(&stream)) {
