@@ -101,7 +101,7 @@ struct Rig {
   // capacity a new string of the text has, whatever record the target held; the sharer keeps its.
   vx::VXString target{}, sharer{};
   void Text() {
-    const string t = Bytes(), kept((src.B()& 1 ? sharer = target : sharer).view());
+    const string t = Bytes(), kept((src.B() % 2 ? sharer = target : sharer).view());
     out << vx::VXString(t.data(), t.size()), Check(Count(t.size()) + t);
     in >> target;
     VXF_CHECK(target.view() == t && target.capacity() == t.size() / 8 * 8 + 8 &&
