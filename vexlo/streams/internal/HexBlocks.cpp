@@ -140,20 +140,40 @@ VX_TARGET_AVX2 size_t DecodeAvx2(const unsigned char* text, size_t n, unsigned c
 
 // With AVX2 the wide loop goes first and the 16-byte loop takes at most one
 // block after it; without, the 16-byte loop does all.
+// Each of the three ends with the last whole block of the input taken once
+// more, overlapping the blocks before it, when a rest is left: the blocks it
+// shares with them give the same result again, and the rest needs no byte
+// loop.
+
+namespace {
+
+void EncodeSixteen(const unsigned char* in, unsigned char* out) noexcept {
+  const __m128i low = _mm_set1_epi8(0x0F);
+  const __m128i bytes = Load(in);
+  const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
+  const __m128i lowDigits = Digits(_mm_and_si128(bytes, low));
+  Store(out, _mm_unpacklo_epi8(high, lowDigits));
+  Store(out + 16, _mm_unpackhi_epi8(high, lowDigits));
+}
+
+bool AreThirtyTwoDigits(const unsigned char* text) noexcept {
+  const __m128i valid = _mm_and_si128(AreDigits(Load(text)), AreDigits(Load(text + 16)));
+  return _mm_movemask_epi8(valid) == 0xFFFF;
+}
+
+void DecodeSixteen(const unsigned char* text, unsigned char* out) noexcept {
+  Store(out, _mm_packus_epi16(Pairs(Values(Load(text))), Pairs(Values(Load(text + 16)))));
+}
+
+}  // namespace
+
 size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) noexcept {
   size_t i = 0;
 # ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) i = EncodeAvx2(in, n, out);
 # endif
-  out += 2 * i;
-  const __m128i low = _mm_set1_epi8(0x0F);
-  for (; n >= 16 && i <= n - 16; i += 16, out += 32) {
-    const __m128i bytes = Load(in + i);
-    const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
-    const __m128i lowDigits = Digits(_mm_and_si128(bytes, low));
-    Store(out, _mm_unpacklo_epi8(high, lowDigits));
-    Store(out + 16, _mm_unpackhi_epi8(high, lowDigits));
-  }
+  for (; n >= 16 && i <= n - 16; i += 16) EncodeSixteen(in + i, out + 2 * i);
+  if (n >= 16 && i != n) EncodeSixteen(in + n - 16, out + 2 * (n - 16)), i = n;
   return i;
 }
 
@@ -162,9 +182,9 @@ size_t SkipHexDigitBlocks(const unsigned char* text, size_t length) noexcept {
 # ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) i = SkipAvx2(text, length);
 # endif
-  for (; length >= 32 && i <= length - 32; i += 32) {
-    const __m128i valid = _mm_and_si128(AreDigits(Load(text + i)), AreDigits(Load(text + i + 16)));
-    if (_mm_movemask_epi8(valid) != 0xFFFF) break;
+  for (; length >= 32 && i <= length - 32 && AreThirtyTwoDigits(text + i);) i += 32;
+  if (length >= 32 && i != length && length - i < 32 && AreThirtyTwoDigits(text + length - 32)) {
+    i = length;
   }
   return i;
 }
@@ -174,11 +194,8 @@ size_t DecodeHexBlocks(const unsigned char* text, size_t n, unsigned char* out) 
 # ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) i = DecodeAvx2(text, n, out);
 # endif
-  for (; n >= 16 && i <= n - 16; i += 16) {
-    const __m128i first = Pairs(Values(Load(text + 2 * i)));
-    const __m128i second = Pairs(Values(Load(text + 2 * i + 16)));
-    Store(out + i, _mm_packus_epi16(first, second));
-  }
+  for (; n >= 16 && i <= n - 16; i += 16) DecodeSixteen(text + 2 * i, out + i);
+  if (n >= 16 && i != n) DecodeSixteen(text + 2 * (n - 16), out + n - 16), i = n;
   return i;
 }
 
