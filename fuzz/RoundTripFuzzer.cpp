@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "fuzz/support/FuzzHarness.h"
@@ -66,15 +67,17 @@ struct Rig {
   vx::CPortableInputStream portableIn{&queue};
   O& out = portable ? static_cast<O&>(portableOut) : binaryOut;
   I& in = portable ? static_cast<I&>(portableIn) : binaryIn;
-  size_t written = 0, told = 0;
+  size_t written = 0, told = 0, capacity = 1;
 
   // After a put of the value whose binary layout is `bytes`; hands its bytes to the queue.
   void Check(const string& bytes, bool isBool = false) {
     const char* base = queued ? queue.str() : reinterpret_cast<const char*>(memory.GetData());
     const string added(base + written, queued ? queue.out_waiting() : memory.GetSize() - written);
     const string text = vxtest::Hex(isBool ? (bytes[0] ? "T" : "F") : bytes);
-    VXF_CHECK(out.Tell() == (told += bytes.size()) && added == (portable ? text : bytes));
+    const size_t was = std::exchange(capacity, memory.GetCapacity());  // grows by half or more
     if (written += added.size(), !queued) queue.Write(added.data(), added.size());
+    VXF_CHECK(out.Tell() == (told += bytes.size()) && added == (portable ? text : bytes) &&
+              (queued || (!base[written] && (capacity == was || capacity >= was + was / 2))));
   }
   // Puts a value of the width taken from the input, checks it, and reads it back.
   template <class P, class T>

@@ -330,6 +330,9 @@ TEST(Streams, EachInputGivesItsValueOrItsMessage) {
   string text = "414243";  // a block read into its own text from a memory reader: copied out first
   CMemReader self(reinterpret_cast<const unsigned char*>(text.data()), text.size());
   EXPECT_EQ((CPortableInputStream(&self).GetN(&text[3], 3), text), "414ABC");
+  CMemWriter mine(text.data(), 6);  // and a block put from its memory writer's own bytes
+  CPortableOutputStream(&mine).PutN(mine.GetData(), 6);
+  EXPECT_EQ(reinterpret_cast<const char*>(mine.GetData()), text + Hex(text));
   Channel c;
   CPortableOutputStream out(&c);
   EXPECT_THROW(out.PutN(&c, SIZE_MAX / 2 + 1), std::bad_array_new_length);
