@@ -85,12 +85,12 @@ bool DecodeEightDigits(std::uint64_t text, std::uint32_t& out) {
   return true;
 }
 
-// The path of values (1, 2, 4 or 8 bytes): eight characters at a time, the
-// two or four of a 1- or 2-byte value made up to eight with "0"s, and the
-// bytes reach `destination` only when every character was a digit. False,
-// with `destination` untouched, when one was not or `n` is another size:
-// the caller then takes the general way, which finds and reports the
-// character.
+// The path of values (1, 2, 4 or 8 bytes) where the build has no vector code
+// for them (HexBlocks.h): eight characters at a time, the two or four of a
+// 1- or 2-byte value made up to eight with "0"s, and the bytes reach
+// `destination` only when every character was a digit. False, with
+// `destination` untouched, when one was not or `n` is another size: the
+// caller then takes the general way, which finds and reports the character.
 bool DecodeValue(const unsigned char* text, size_t n, unsigned char* destination) {
   constexpr std::uint64_t kZeros = 0x3030303030303030u;
   std::uint64_t first = 0;
@@ -149,6 +149,7 @@ struct HexFormat {
   static constexpr size_t kMaxBlock = detail::kMaxHexBlockSize;  // above it, 2n would wrap
   static constexpr size_t EncodedSize(size_t n) { return 2 * n; }
   static void Decode(const unsigned char* text, size_t n, unsigned char* destination) {
+    if (detail::DecodeHexValue(text, n, destination)) return;
     if (n <= 8 && DecodeValue(text, n, destination)) return;
     const size_t bad = FirstNonDigit(text, 2 * n);
     if (bad != 2 * n) ThrowBadCharacter(text[bad], bad, 2 * n);

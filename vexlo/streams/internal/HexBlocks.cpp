@@ -1,5 +1,9 @@
 #include "vexlo/streams/internal/HexBlocks.h"
 
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
 #include "vexlo/internal/Processor.h"
 
 #ifdef VX_VECTOR_SSE2
@@ -167,6 +171,93 @@ void DecodeSixteen(const unsigned char* text, unsigned char* out) noexcept {
 
 }  // namespace
 
+namespace {
+
+// The `N` (1, 2, 4, 8 or 16) bytes at `p` in the low lanes, zeros above;
+// never a byte beyond them. Each size is one load of its own width.
+template <size_t N>
+__m128i LoadPart(const unsigned char* p) noexcept {
+  if constexpr (N == 16) {
+    return Load(p);
+  } else if constexpr (N == 8) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  } else {
+    std::conditional_t<N == 4, std::uint32_t,
+                       std::conditional_t<N == 2, std::uint16_t, std::uint8_t>>
+        part;
+    std::memcpy(&part, p, N);
+    return _mm_cvtsi32_si128(static_cast<int>(part));
+  }
+}
+
+// The low `N` (1, 2, 4, 8 or 16) lanes of `v` to the bytes at `p`.
+template <size_t N>
+void StorePart(unsigned char* p, __m128i v) noexcept {
+  if constexpr (N == 16) {
+    Store(p, v);
+  } else if constexpr (N == 8) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  } else {
+    const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(v));
+    std::conditional_t<N == 4, std::uint32_t,
+                       std::conditional_t<N == 2, std::uint16_t, std::uint8_t>>
+        part = static_cast<decltype(part)>(word);
+    std::memcpy(p, &part, N);
+  }
+}
+
+template <size_t N>
+bool EncodeValue(const unsigned char* in, unsigned char* out) noexcept {
+  const __m128i low = _mm_set1_epi8(0x0F);
+  const __m128i bytes = LoadPart<N>(in);
+  const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
+  StorePart<2 * N>(out, _mm_unpacklo_epi8(high, Digits(_mm_and_si128(bytes, low))));
+  return true;
+}
+
+// The lanes above the value's characters hold zeros, which are no digits:
+// only the value's own lanes are asked.
+template <size_t N>
+bool DecodeValue(const unsigned char* text, unsigned char* out) noexcept {
+  const __m128i c = LoadPart<2 * N>(text);
+  constexpr unsigned kLanes = (1u << (2 * N)) - 1;
+  if ((static_cast<unsigned>(_mm_movemask_epi8(AreDigits(c))) & kLanes) != kLanes) return false;
+  StorePart<N>(out, _mm_packus_epi16(Pairs(Values(c)), _mm_setzero_si128()));
+  return true;
+}
+
+}  // namespace
+
+bool EncodeHexValue(const unsigned char* in, size_t n, unsigned char* out) noexcept {
+  switch (n) {
+    case 1:
+      return EncodeValue<1>(in, out);
+    case 2:
+      return EncodeValue<2>(in, out);
+    case 4:
+      return EncodeValue<4>(in, out);
+    case 8:
+      return EncodeValue<8>(in, out);
+    default:
+      return false;
+  }
+}
+
+bool DecodeHexValue(const unsigned char* text, size_t n, unsigned char* out) noexcept {
+  switch (n) {
+    case 1:
+      return DecodeValue<1>(text, out);
+    case 2:
+      return DecodeValue<2>(text, out);
+    case 4:
+      return DecodeValue<4>(text, out);
+    case 8:
+      return DecodeValue<8>(text, out);
+    default:
+      return false;
+  }
+}
+
 size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) noexcept {
   size_t i = 0;
 # ifdef VX_VECTOR_AVX2
@@ -206,6 +297,10 @@ size_t EncodeHexBlocks(const unsigned char*, size_t, unsigned char*) noexcept { 
 size_t SkipHexDigitBlocks(const unsigned char*, size_t) noexcept { return 0; }
 
 size_t DecodeHexBlocks(const unsigned char*, size_t, unsigned char*) noexcept { return 0; }
+
+bool EncodeHexValue(const unsigned char*, size_t, unsigned char*) noexcept { return false; }
+
+bool DecodeHexValue(const unsigned char*, size_t, unsigned char*) noexcept { return false; }
 
 #endif
 

@@ -47,6 +47,17 @@ size_t SkipHexDigitBlocks(const unsigned char* text, size_t length) noexcept;
 /// the text.
 size_t DecodeHexBlocks(const unsigned char* text, size_t n, unsigned char* out) noexcept;
 
+/// Writes the 2n digits of the `n` bytes at `in` (a value: `n` is 1, 2, 4 or
+/// 8) to `out` in one vector step and returns true; false, with nothing
+/// written, for another `n` or where the build has no vector code.
+bool EncodeHexValue(const unsigned char* in, size_t n, unsigned char* out) noexcept;
+
+/// Decodes the 2n characters at `text` (a value: `n` is 1, 2, 4 or 8) into
+/// `n` bytes at `out` in one vector step and returns true when all are
+/// digits; false, with `out` untouched, when one is not, for another `n`, or
+/// where the build has no vector code.
+bool DecodeHexValue(const unsigned char* text, size_t n, unsigned char* out) noexcept;
+
 }  // namespace detail
 }  // namespace vx
 
