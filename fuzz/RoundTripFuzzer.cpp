@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "fuzz/support/FuzzHarness.h"
@@ -59,15 +60,17 @@ struct Rig {
   vx::CPortableInputStream portableIn{&queue};
   O& out = portable ? static_cast<O&>(portableOut) : binaryOut;
   I& in = portable ? static_cast<I&>(portableIn) : binaryIn;
-  size_t written = 0, told = 0;
+  size_t written = 0, told = 0, capacity = 1;
 
   // After a put of the value whose binary layout is `bytes`; hands its bytes to the queue.
   void Check(const string& bytes, bool isBool = false) {
     const char* base = queued ? queue.str() : reinterpret_cast<const char*>(memory.GetData());
     const string added(base + written, queued ? queue.out_waiting() : memory.GetSize() - written);
     const string text = vxtest::Hex(isBool ? (bytes[0] ? "T" : "F") : bytes);
-    VXF_CHECK(out.Tell() == (told += bytes.size()) && added == (portable ? text : bytes));
+    const size_t was = std::exchange(capacity, memory.GetCapacity());  // grows by half or more
     if (written += added.size(), !queued) queue.Write(added.data(), added.size());
+    VXF_CHECK(out.Tell() == (told += bytes.size()) && added == (portable ? text : bytes) &&
+              (queued || (!base[written] && (capacity == was || capacity >= was + was / 2))));
   }
   // Puts a value of the width taken from the input, checks it, and reads it back.
   template <class P, class T>
@@ -90,13 +93,15 @@ struct Rig {
     for (size_t i = 0; k < 16 && i < t.size(); ++i) t[i] = static_cast<char>(k + i * 37 + i / 256);
     return t;
   }
+  // Each text is read into the last one, at times shared: a record of the target's own, of the
+  // capacity a new string of the text has, whatever record the target held; the sharer keeps its.
+  vx::VXString target{}, sharer{};
   void Text() {
-    const string t = Bytes();
-    vx::VXString back;
-    out << vx::VXString(t.data(), t.size());
-    Check(Count(t.size()) + t);
-    in >> back;
-    VXF_CHECK(back.view() == t && queue.out_waiting() == 0);
+    const string t = Bytes(), kept((src.B() % 2 ? sharer = target : sharer).view());
+    out << vx::VXString(t.data(), t.size()), Check(Count(t.size()) + t);
+    in >> target;
+    VXF_CHECK(target.view() == t && target.capacity() == t.size() / 8 * 8 + 8 &&
+              sharer.view() == kept && queue.out_waiting() == 0);
   }
   void Bits() {
     const bool fill = src.B() & 1;

@@ -10,6 +10,10 @@
 
 namespace vx {
 
+namespace detail {
+struct MemReaderAccess;  // the library's typed streams, which read the buffer in place
+}  // namespace detail
+
 /// A byte reader over a buffer of fixed size, read in place from front to
 /// back from position 0; only `Read` advances the position. `final`: the
 /// destructor is not virtual.
@@ -45,6 +49,8 @@ class VX_API CMemReader final : public tvc::ITVCBinaryReader {
   size_t GetRemaining() const;  ///< The bytes after the position.
 
  private:
+  friend struct detail::MemReaderAccess;
+
   const unsigned char* data_;
   size_t size_;
   size_t position_;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "vexlo/channels/internal/MemWriterAccess.h"
 #include "vexlo/channels/internal/ValueCopy.h"
 
 namespace vx {
@@ -64,11 +65,25 @@ CMemWriter& CMemWriter::operator=(const CMemWriter& other) {
 
 CMemWriter::~CMemWriter() { delete[] buffer_; }
 
+namespace {
+
+// The capacity for `count` more bytes behind `size` of them: two steps
+// decide it, the content (size + count bytes) must fit, then the terminator
+// behind it.
+size_t CapacityFor(size_t size, size_t capacity, size_t count) {
+  if (count >= kLargestBuffer - size) ThrowTooLarge();
+  const size_t filled = size + count;
+  if (filled > capacity) capacity = Grown(capacity, filled);
+  if (filled == capacity) capacity = Grown(capacity, filled + 1);
+  return capacity;
+}
+
+}  // namespace
+
 // The growth is worked out first and made with a single allocation, so that
-// a failure leaves the writer untouched. Two steps decide the capacity: the
-// content (size + count bytes) must fit, then the terminator behind it. The
-// common case comes first: both fit as the buffer stands (then the size
-// cannot be too large either).
+// a failure leaves the writer untouched. The common case comes first: the
+// content and the terminator fit as the buffer stands (then the size cannot
+// be too large either).
 void CMemWriter::Write(const void* data, size_t count) {
   if (count == 0) return;
   if (count < capacity_ - size_) {
@@ -77,11 +92,8 @@ void CMemWriter::Write(const void* data, size_t count) {
     buffer_[size_] = 0;
     return;
   }
-  if (count >= kLargestBuffer - size_) ThrowTooLarge();
+  const size_t capacity = CapacityFor(size_, capacity_, count);
   const size_t filled = size_ + count;
-  size_t capacity = capacity_;
-  if (filled > capacity) capacity = Grown(capacity, filled);
-  if (filled == capacity) capacity = Grown(capacity, filled + 1);
   if (capacity != capacity_) {
     GrowAndAppend(capacity, data, count);
   } else {
@@ -94,6 +106,17 @@ void CMemWriter::Write(const void* data, size_t count) {
 void CMemWriter::GrowAndAppend(size_t capacity, const void* data, size_t count) {
   detail::GrowStorage(buffer_, size_, capacity, data, count);
   capacity_ = capacity;
+}
+
+// As Write grows, without the copy of the new bytes, which the caller writes
+// into the room instead.
+unsigned char* detail::MemWriterAccess::Grow(CMemWriter& writer, size_t count) {
+  const size_t capacity = CapacityFor(writer.size_, writer.capacity_, count);
+  if (capacity != writer.capacity_) {
+    detail::GrowStorage(writer.buffer_, writer.size_, capacity, nullptr, 0);
+    writer.capacity_ = capacity;
+  }
+  return writer.buffer_ + writer.size_;
 }
 
 }  // namespace vx

@@ -8,6 +8,10 @@
 
 namespace vx {
 
+namespace detail {
+struct MemWriterAccess;  // the library's typed streams, which write into the buffer in place
+}  // namespace detail
+
 /// A byte writer into a growable buffer of its own. Every `Write` appends,
 /// and the buffer always holds one zero byte (the terminator) behind the bytes
 /// written, so that `GetData()` can be handed on as a zero-terminated
@@ -71,6 +75,8 @@ class VX_API CMemWriter final : public tvc::ITVCBinaryWriter {
   size_t GetCapacity() const { return capacity_; }
 
  private:
+  friend struct detail::MemWriterAccess;
+
   void GrowAndAppend(size_t capacity, const void* data, size_t count);
 
   unsigned char* buffer_;

@@ -85,19 +85,43 @@ bool DecodeEightDigits(std::uint64_t text, std::uint32_t& out) {
   return true;
 }
 
-// The path of 4- and 8-byte values: eight characters at a time, and the
-// bytes reach `destination` only when every character was a digit. False,
-// with `destination` untouched, when one was not: the caller then finds and
-// reports it.
+// The path of values (1, 2, 4 or 8 bytes) where the build has no vector code
+// for them (HexBlocks.h): eight characters at a time, the two or four of a
+// 1- or 2-byte value made up to eight with "0"s, and the bytes reach
+// `destination` only when every character was a digit. False, with
+// `destination` untouched, when one was not or `n` is another size: the
+// caller then takes the general way, which finds and reports the character.
 bool DecodeValue(const unsigned char* text, size_t n, unsigned char* destination) {
+  constexpr std::uint64_t kZeros = 0x3030303030303030u;
+  std::uint64_t first = 0;
+  switch (n) {
+    case 1:
+      first = detail::LoadLittleEndian<std::uint16_t>(text) | (kZeros << 16);
+      break;
+    case 2:
+      first = detail::LoadLittleEndian<std::uint32_t>(text) | (kZeros << 32);
+      break;
+    case 4:
+    case 8:
+      first = detail::LoadLittleEndian<std::uint64_t>(text);
+      break;
+    default:
+      return false;
+  }
   std::uint32_t low = 0;
   std::uint32_t high = 0;
-  if (!DecodeEightDigits(detail::LoadLittleEndian<std::uint64_t>(text), low)) return false;
+  if (!DecodeEightDigits(first, low)) return false;
   if (n == 8) {
     if (!DecodeEightDigits(detail::LoadLittleEndian<std::uint64_t>(text + 8), high)) return false;
     detail::StoreLittleEndian(high, destination + 4);
   }
-  detail::StoreLittleEndian(low, destination);
+  if (n == 1) {
+    *destination = static_cast<unsigned char>(low);
+  } else if (n == 2) {
+    detail::StoreLittleEndian(static_cast<std::uint16_t>(low), destination);
+  } else {
+    detail::StoreLittleEndian(low, destination);
+  }
   return true;
 }
 
@@ -125,7 +149,8 @@ struct HexFormat {
   static constexpr size_t kMaxBlock = detail::kMaxHexBlockSize;  // above it, 2n would wrap
   static constexpr size_t EncodedSize(size_t n) { return 2 * n; }
   static void Decode(const unsigned char* text, size_t n, unsigned char* destination) {
-    if ((n == 4 || n == 8) && DecodeValue(text, n, destination)) return;
+    if (detail::DecodeHexValue(text, n, destination)) return;
+    if (n <= 8 && DecodeValue(text, n, destination)) return;
     const size_t bad = FirstNonDigit(text, 2 * n);
     if (bad != 2 * n) ThrowBadCharacter(text[bad], bad, 2 * n);
     DecodeDigits(text, n, destination);
@@ -174,15 +199,17 @@ void CPortableInputStream::ReadType(PersistTypeUnion& u, size_t n) {
 // streams. Neither a virtual operation nor a base class could carry it
 // without changing the binary interface: the typed input interface's
 // operations and their order are fixed, and a new base would change the
-// streams' layout and type information. The exact type is asked first,
-// which costs a comparison where a dynamic_cast walks the hierarchy; classes
-// derived from the two streams take the longer way.
+// streams' layout and type information. The exact type is asked first, by
+// the address of its type information, which costs a comparison where
+// type_info's operator== may compare names and a dynamic_cast walks the
+// hierarchy; classes derived from the two streams, and a type whose
+// information a module holds twice, take the longer way.
 size_t detail::LengthLimitOf(const tvc::ITVCInStream& stream) {
-  const std::type_info& type = typeid(stream);
-  if (type == typeid(CBinaryInputStream)) {
+  const std::type_info* const type = &typeid(stream);
+  if (type == &typeid(CBinaryInputStream)) {
     return static_cast<const CBinaryInputStream&>(stream).GetLengthLimit();
   }
-  if (type == typeid(CPortableInputStream)) {
+  if (type == &typeid(CPortableInputStream)) {
     return static_cast<const CPortableInputStream&>(stream).GetLengthLimit();
   }
   if (const auto* binary = dynamic_cast<const CBinaryInputStream*>(&stream)) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "vexlo/channels/internal/MemWriterAccess.h"
 #include "vexlo/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/streams/internal/HexBlocks.h"
@@ -62,8 +63,8 @@ std::uint64_t EncodeFourBytes(std::uint32_t bytes) {
   return nibbles + kOnes * '0' + fromTen * 7;
 }
 
-// A value of up to 8 bytes: its text on the stack, eight characters per
-// step, the rest (up to three bytes) by the table.
+// Up to 8 bytes: eight characters per step, the rest (up to three bytes) by
+// the table.
 void EncodeValue(const unsigned char* in, size_t n, unsigned char* out) {
   for (int half = 0; half < 2 && n >= 4; ++half, in += 4, out += 8, n -= 4) {
     detail::StoreLittleEndian(EncodeFourBytes(detail::LoadLittleEndian<std::uint32_t>(in)), out);
@@ -73,15 +74,32 @@ void EncodeValue(const unsigned char* in, size_t n, unsigned char* out) {
 
 // Counting comes first, so every failure (a block whose text size_t cannot
 // express, the scratch allocation, the writer) leaves the value counted.
-// The size check must precede the doubling below, which would wrap. Values,
-// up to 8 bytes, are encoded on the stack, still with one Write.
+// The size check must precede the doubling below, which would wrap. Into a
+// CMemWriter the text is encoded in place (MemWriterAccess), which ends as
+// its Write would; other writers get one Write of the text, a value's
+// (up to 8 bytes) encoded on the stack, a block's in a scratch area. A value
+// (1, 2, 4 or 8 bytes) is encoded in one vector step where the build has
+// vector code (HexBlocks.h).
 struct HexFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
     byteCount += n;
+    CMemWriter* const memory = detail::MemWriterAccess::Of(writer);
+    if (memory != nullptr && n != 0 && detail::MemWriterAccess::Apart(*memory, bytes, n)) {
+      if (n > detail::kMaxHexBlockSize) throw std::bad_array_new_length();
+      unsigned char* const room = detail::MemWriterAccess::Room(*memory, 2 * n);
+      if (detail::EncodeHexValue(bytes, n, room)) {
+      } else if (n <= 8) {
+        EncodeValue(bytes, n, room);
+      } else {
+        EncodeHex(bytes, n, room);
+      }
+      detail::MemWriterAccess::Commit(*memory, 2 * n);
+      return;
+    }
     if (n <= 8) {
       unsigned char text[16];
-      EncodeValue(bytes, n, text);
+      if (!detail::EncodeHexValue(bytes, n, text)) EncodeValue(bytes, n, text);
       writer->Write(text, 2 * n);
       return;
     }

@@ -50,10 +50,21 @@ tvc::ITVCOutStream& PutLPCSTR(tvc::ITVCOutStream& s, const char* const& p, size_
   return s;
 }
 
-// The new record is moved in, which leaves `str` its only holder without a
-// count change.
+// The result is a record of `str`'s own, of the capacity that
+// VXString(text, n) gives (n + 1 rounded up to 8). When `str` already has
+// that capacity, replace gives the same result without a new record: in
+// place if `str` holds its record alone, else in a copy of exactly that
+// capacity (the old length is below it). A string read again and again at
+// one length (a record's fields) then costs no allocation. Otherwise the new
+// record is moved in, which leaves `str` its only holder.
 tvc::ITVCInStream& operator>>(tvc::ITVCInStream& s, VXString& str) {
-  ReadText(s, [&str](const char* text, size_t n) { str = VXString(text, n); });
+  ReadText(s, [&str](const char* text, size_t n) {
+    if (str.capacity() == n / 8 * 8 + 8) {
+      str.replace(0, str.length(), text, n);
+    } else {
+      str = VXString(text, n);
+    }
+  });
   return s;
 }
 

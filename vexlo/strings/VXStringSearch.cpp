@@ -125,10 +125,12 @@ __attribute__((noinline)) int CompareFolded(const char* text, size_t len, const 
   return order != 0 ? order : ByLength(len, n);
 }
 
-// The short texts' path, 16 to 32 common bytes: no call but to CompareAny,
-// and that as the last step, so that it needs no stack frame. Case-blind,
-// in a locale known to fold as ASCII, the folded comparison alone gives the
-// answer: texts that differ in case take one pass, not an exact one first.
+// The short texts' path, 16 to 32 common bytes: no call but to CompareAny
+// or CompareFolded, and that as the last step, so that it needs no stack
+// frame. Case-blind, in a locale known to fold as ASCII (asked first), the
+// folded comparison alone gives the answer: texts that differ in case take
+// one pass, not an exact one first. Elsewhere equal texts still need no
+// folding.
 __attribute__((always_inline)) inline int Compare(const char* text, size_t len, const char* other,
                                                   size_t n, VXString::ECaseComp mode) noexcept {
   assert(other != nullptr || n == 0);
@@ -136,13 +138,13 @@ __attribute__((always_inline)) inline int Compare(const char* text, size_t len, 
   if (common - 16 > 16) return CompareAny(text, len, other, n, mode);
   const int byLength = ByLength(len, n);
   if (__builtin_expect(mode == VXString::IgnoreCase, 1)) {
-    if (detail::EqualPrefix(text, other, common) == common) return byLength;
-    if (__builtin_expect(!CaseFolding::KnownAsciiNow(), 0)) {
-      return CompareFolded(text, len, other, n);
+    if (__builtin_expect(CaseFolding::KnownAsciiNow(), 1)) {
+      const size_t folded = detail::AsciiUpperEqualPrefix(text, other, common);
+      if (folded == common) return byLength;
+      return AsciiUpperValue(text[folded]) - AsciiUpperValue(other[folded]);
     }
-    const size_t folded = detail::AsciiUpperEqualPrefix(text, other, common);
-    if (folded == common) return byLength;
-    return AsciiUpperValue(text[folded]) - AsciiUpperValue(other[folded]);
+    if (detail::EqualPrefix(text, other, common) == common) return byLength;
+    return CompareFolded(text, len, other, n);
   }
   const size_t k = detail::EqualPrefix(text, other, common);
   if (k == common) return byLength;

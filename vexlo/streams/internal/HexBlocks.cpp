@@ -1,5 +1,9 @@
 #include "vexlo/streams/internal/HexBlocks.h"
 
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
 #include "vexlo/internal/Processor.h"
 
 #ifdef VX_VECTOR_SSE2
@@ -140,20 +144,127 @@ VX_TARGET_AVX2 size_t DecodeAvx2(const unsigned char* text, size_t n, unsigned c
 
 // With AVX2 the wide loop goes first and the 16-byte loop takes at most one
 // block after it; without, the 16-byte loop does all.
+// Each of the three ends with the last whole block of the input taken once
+// more, overlapping the blocks before it, when a rest is left: the blocks it
+// shares with them give the same result again, and the rest needs no byte
+// loop.
+
+namespace {
+
+void EncodeSixteen(const unsigned char* in, unsigned char* out) noexcept {
+  const __m128i low = _mm_set1_epi8(0x0F);
+  const __m128i bytes = Load(in);
+  const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
+  const __m128i lowDigits = Digits(_mm_and_si128(bytes, low));
+  Store(out, _mm_unpacklo_epi8(high, lowDigits));
+  Store(out + 16, _mm_unpackhi_epi8(high, lowDigits));
+}
+
+bool AreThirtyTwoDigits(const unsigned char* text) noexcept {
+  const __m128i valid = _mm_and_si128(AreDigits(Load(text)), AreDigits(Load(text + 16)));
+  return _mm_movemask_epi8(valid) == 0xFFFF;
+}
+
+void DecodeSixteen(const unsigned char* text, unsigned char* out) noexcept {
+  Store(out, _mm_packus_epi16(Pairs(Values(Load(text))), Pairs(Values(Load(text + 16)))));
+}
+
+}  // namespace
+
+namespace {
+
+// The `N` (1, 2, 4, 8 or 16) bytes at `p` in the low lanes, zeros above;
+// never a byte beyond them. Each size is one load of its own width.
+template <size_t N>
+__m128i LoadPart(const unsigned char* p) noexcept {
+  if constexpr (N == 16) {
+    return Load(p);
+  } else if constexpr (N == 8) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  } else {
+    std::conditional_t<N == 4, std::uint32_t,
+                       std::conditional_t<N == 2, std::uint16_t, std::uint8_t>>
+        part;
+    std::memcpy(&part, p, N);
+    return _mm_cvtsi32_si128(static_cast<int>(part));
+  }
+}
+
+// The low `N` (1, 2, 4, 8 or 16) lanes of `v` to the bytes at `p`.
+template <size_t N>
+void StorePart(unsigned char* p, __m128i v) noexcept {
+  if constexpr (N == 16) {
+    Store(p, v);
+  } else if constexpr (N == 8) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  } else {
+    const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(v));
+    std::conditional_t<N == 4, std::uint32_t,
+                       std::conditional_t<N == 2, std::uint16_t, std::uint8_t>>
+        part = static_cast<decltype(part)>(word);
+    std::memcpy(p, &part, N);
+  }
+}
+
+template <size_t N>
+bool EncodeValue(const unsigned char* in, unsigned char* out) noexcept {
+  const __m128i low = _mm_set1_epi8(0x0F);
+  const __m128i bytes = LoadPart<N>(in);
+  const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
+  StorePart<2 * N>(out, _mm_unpacklo_epi8(high, Digits(_mm_and_si128(bytes, low))));
+  return true;
+}
+
+// The lanes above the value's characters hold zeros, which are no digits:
+// only the value's own lanes are asked.
+template <size_t N>
+bool DecodeValue(const unsigned char* text, unsigned char* out) noexcept {
+  const __m128i c = LoadPart<2 * N>(text);
+  constexpr unsigned kLanes = (1u << (2 * N)) - 1;
+  if ((static_cast<unsigned>(_mm_movemask_epi8(AreDigits(c))) & kLanes) != kLanes) return false;
+  StorePart<N>(out, _mm_packus_epi16(Pairs(Values(c)), _mm_setzero_si128()));
+  return true;
+}
+
+}  // namespace
+
+bool EncodeHexValue(const unsigned char* in, size_t n, unsigned char* out) noexcept {
+  switch (n) {
+    case 1:
+      return EncodeValue<1>(in, out);
+    case 2:
+      return EncodeValue<2>(in, out);
+    case 4:
+      return EncodeValue<4>(in, out);
+    case 8:
+      return EncodeValue<8>(in, out);
+    default:
+      return false;
+  }
+}
+
+bool DecodeHexValue(const unsigned char* text, size_t n, unsigned char* out) noexcept {
+  switch (n) {
+    case 1:
+      return DecodeValue<1>(text, out);
+    case 2:
+      return DecodeValue<2>(text, out);
+    case 4:
+      return DecodeValue<4>(text, out);
+    case 8:
+      return DecodeValue<8>(text, out);
+    default:
+      return false;
+  }
+}
+
 size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) noexcept {
   size_t i = 0;
 # ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) i = EncodeAvx2(in, n, out);
 # endif
-  out += 2 * i;
-  const __m128i low = _mm_set1_epi8(0x0F);
-  for (; n >= 16 && i <= n - 16; i += 16, out += 32) {
-    const __m128i bytes = Load(in + i);
-    const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
-    const __m128i lowDigits = Digits(_mm_and_si128(bytes, low));
-    Store(out, _mm_unpacklo_epi8(high, lowDigits));
-    Store(out + 16, _mm_unpackhi_epi8(high, lowDigits));
-  }
+  for (; n >= 16 && i <= n - 16; i += 16) EncodeSixteen(in + i, out + 2 * i);
+  if (n >= 16 && i != n) EncodeSixteen(in + n - 16, out + 2 * (n - 16)), i = n;
   return i;
 }
 
@@ -162,9 +273,9 @@ size_t SkipHexDigitBlocks(const unsigned char* text, size_t length) noexcept {
 # ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) i = SkipAvx2(text, length);
 # endif
-  for (; length >= 32 && i <= length - 32; i += 32) {
-    const __m128i valid = _mm_and_si128(AreDigits(Load(text + i)), AreDigits(Load(text + i + 16)));
-    if (_mm_movemask_epi8(valid) != 0xFFFF) break;
+  for (; length >= 32 && i <= length - 32 && AreThirtyTwoDigits(text + i);) i += 32;
+  if (length >= 32 && i != length && length - i < 32 && AreThirtyTwoDigits(text + length - 32)) {
+    i = length;
   }
   return i;
 }
@@ -174,11 +285,8 @@ size_t DecodeHexBlocks(const unsigned char* text, size_t n, unsigned char* out) 
 # ifdef VX_VECTOR_AVX2
   if (ProcessorHasAvx2()) i = DecodeAvx2(text, n, out);
 # endif
-  for (; n >= 16 && i <= n - 16; i += 16) {
-    const __m128i first = Pairs(Values(Load(text + 2 * i)));
-    const __m128i second = Pairs(Values(Load(text + 2 * i + 16)));
-    Store(out + i, _mm_packus_epi16(first, second));
-  }
+  for (; n >= 16 && i <= n - 16; i += 16) DecodeSixteen(text + 2 * i, out + i);
+  if (n >= 16 && i != n) DecodeSixteen(text + 2 * (n - 16), out + n - 16), i = n;
   return i;
 }
 
@@ -189,6 +297,10 @@ size_t EncodeHexBlocks(const unsigned char*, size_t, unsigned char*) noexcept { 
 size_t SkipHexDigitBlocks(const unsigned char*, size_t) noexcept { return 0; }
 
 size_t DecodeHexBlocks(const unsigned char*, size_t, unsigned char*) noexcept { return 0; }
+
+bool EncodeHexValue(const unsigned char*, size_t, unsigned char*) noexcept { return false; }
+
+bool DecodeHexValue(const unsigned char*, size_t, unsigned char*) noexcept { return false; }
 
 #endif
 

@@ -27,22 +27,36 @@ constexpr size_t kMaxHexBlockSize = SIZE_MAX / 2;
 
 /// Writes the digits of the first `k` bytes at `in` to `out` (2k characters,
 /// for each byte the digit of its high nibble first, upper case) and returns
-/// `k`: a multiple of 16 not above `n`, at most 15 below it.
+/// `k`: `n` itself from 16 bytes on (the last block overlapping the one
+/// before), else 0.
 ///
 ///     size_t done = EncodeHexBlocks(in, n, out);   // then encode in[done..n)
 size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) noexcept;
 
 /// Returns a number `k` of leading characters of `text` (`length` of them)
-/// that are all digits ("0" to "9", "A" to "F"): a multiple of 32, stopping
-/// before the first block of 32 that holds another character. The caller
-/// looks for the exact place from there.
+/// that are all digits ("0" to "9", "A" to "F"): `length` when all are and
+/// there are at least 32, else a multiple of 32, stopping before the first
+/// block of 32 that holds another character. The caller looks for the exact
+/// place from there.
 size_t SkipHexDigitBlocks(const unsigned char* text, size_t length) noexcept;
 
 /// Decodes the digit pairs at `text` (2n characters, all digits: see
 /// `SkipHexDigitBlocks`) into bytes at `out`, 16 bytes per block, and
-/// returns the number `k` of bytes decoded: a multiple of 16 not above `n`,
-/// at most 15 below it. `out` must not overlap the text.
+/// returns the number `k` of bytes decoded: `n` itself from 16 bytes on (the
+/// last block overlapping the one before), else 0. `out` must not overlap
+/// the text.
 size_t DecodeHexBlocks(const unsigned char* text, size_t n, unsigned char* out) noexcept;
+
+/// Writes the 2n digits of the `n` bytes at `in` (a value: `n` is 1, 2, 4 or
+/// 8) to `out` in one vector step and returns true; false, with nothing
+/// written, for another `n` or where the build has no vector code.
+bool EncodeHexValue(const unsigned char* in, size_t n, unsigned char* out) noexcept;
+
+/// Decodes the 2n characters at `text` (a value: `n` is 1, 2, 4 or 8) into
+/// `n` bytes at `out` in one vector step and returns true when all are
+/// digits; false, with `out` untouched, when one is not, for another `n`, or
+/// where the build has no vector code.
+bool DecodeHexValue(const unsigned char* text, size_t n, unsigned char* out) noexcept;
 
 }  // namespace detail
 }  // namespace vx

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <new>
 
+#include "vexlo/channels/internal/MemReaderAccess.h"
 #include "vexlo/internal/ByteOrder.h"
 #include "vexlo/streams/internal/CScratchArea.h"
 #include "vexlo/tvc/ITVCBinaryReader.h"
@@ -22,12 +23,18 @@ namespace detail {
 // copy of each per format, which the gets call or jump to.
 
 /// Reads an `n`-byte block in `Format` (see `InputStreamBody`) into
-/// `destination`; `std::bad_alloc` for the scratch area comes before
-/// anything is read.
+/// `destination`; `std::bad_alloc` for the scratch area, or for a size no
+/// array can have also where none is needed, comes before anything is read.
 template <class Format>
 void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t n) {
   if (n > Format::kMaxBlock) throw std::bad_array_new_length();
   const size_t length = Format::EncodedSize(n);
+  CMemReader* const memory = MemReaderAccess::Of(reader);
+  if (memory != nullptr && MemReaderAccess::Apart(*memory, destination, n)) {
+    if (length > static_cast<size_t>(PTRDIFF_MAX)) throw std::bad_array_new_length();
+    Format::Decode(MemReaderAccess::Take(*memory, length), n, destination);
+    return;
+  }
   CScratchArea<unsigned char> scratch(length);
   reader->Read(scratch.get(), length);
   Format::Decode(scratch.get(), n, destination);
@@ -37,7 +44,9 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
 /// local of the caller's that becomes its variable only later.
 template <class Format>
 void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
-  if constexpr (Format::kEncodedAsIs) {
+  if (CMemReader* const memory = MemReaderAccess::Of(reader)) {
+    Format::Decode(MemReaderAccess::Take(*memory, Format::EncodedSize(n)), n, bytes);
+  } else if constexpr (Format::kEncodedAsIs) {
     reader->Read(bytes, n);
   } else {
     unsigned char text[Format::EncodedSize(8)];
@@ -57,7 +66,12 @@ void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
 ///
 /// Every get has one shape: one `Read` of the value's encoded form into a
 /// buffer of its own (on the stack, or a scratch area for a large block),
-/// decoding from there, and only then the caller's variable. The widths of
+/// decoding from there, and only then the caller's variable. From a
+/// `CMemReader` the encoded form is decoded where it lies in the reader's
+/// buffer (`MemReaderAccess`), which the reader gives up exactly as `Read`
+/// would: the same position after it, the same log line and exception when
+/// short, and no scratch area; the one exception is a block that lies
+/// within the reader's own buffer, which takes the copying way. The widths of
 /// `tvc::ITVCInStream` are kept here: each get reads the width of the value
 /// the format carries and extends it to the caller's type.
 template <class Format>

@@ -1,0 +1,63 @@
+#ifndef VEXLO_CHANNELS_INTERNAL_MEMWRITERACCESS_H
+#define VEXLO_CHANNELS_INTERNAL_MEMWRITERACCESS_H
+
+/// \file
+/// Internal (not installed): the typed streams' way into a memory writer's
+/// buffer, so that they encode straight into it instead of handing `Write`
+/// a copy.
+
+#include <cstddef>
+#include <functional>
+#include <typeinfo>
+
+#include "vexlo/channels/CMemWriter.h"
+
+namespace vx {
+namespace detail {
+
+/// In-place writing to a `CMemWriter`, for a writer known only by its
+/// interface. `Room` then `Commit` of `count` bytes end as `Write` of them
+/// does: the same growth, the same failures (the writer unchanged), the
+/// same content and terminator.
+///
+///     if (CMemWriter* memory = MemWriterAccess::Of(writer)) {
+///       unsigned char* room = MemWriterAccess::Room(*memory, n);  // may throw
+///       ...                                                        // n bytes into room
+///       MemWriterAccess::Commit(*memory, n);
+///     }
+struct MemWriterAccess {
+  /// `writer` as a `CMemWriter` (a final class), else null; as
+  /// `MemReaderAccess::Of`.
+  static CMemWriter* Of(tvc::ITVCBinaryWriter* writer) noexcept {
+    return &typeid(*writer) == &typeid(CMemWriter) ? static_cast<CMemWriter*>(writer) : nullptr;
+  }
+
+  /// Whether the `n` bytes at `p` lie apart from the writer's storage, so
+  /// that growing it cannot free them and the room cannot overlap them.
+  static bool Apart(const CMemWriter& writer, const void* p, size_t n) noexcept {
+    const auto* const bytes = static_cast<const unsigned char*>(p);
+    const std::less<const unsigned char*> before;
+    return !before(bytes, writer.buffer_ + writer.capacity_) || !before(writer.buffer_, bytes + n);
+  }
+
+  /// Room for `count` (at least 1) bytes behind those written, grown first
+  /// if need be, as `Write` grows.
+  static unsigned char* Room(CMemWriter& writer, size_t count) {
+    if (count < writer.capacity_ - writer.size_) return writer.buffer_ + writer.size_;
+    return Grow(writer, count);
+  }
+
+  /// Takes the `count` bytes written into the room, and the terminator.
+  static void Commit(CMemWriter& writer, size_t count) noexcept {
+    writer.size_ += count;
+    writer.buffer_[writer.size_] = 0;
+  }
+
+ private:
+  static unsigned char* Grow(CMemWriter& writer, size_t count);  // CMemWriter.cpp
+};
+
+}  // namespace detail
+}  // namespace vx
+
+#endif  // VEXLO_CHANNELS_INTERNAL_MEMWRITERACCESS_H
