@@ -7,10 +7,9 @@
 /// out through `Read` first.
 
 #include <cstddef>
-#include <functional>
-#include <typeinfo>
 
 #include "vexlo/channels/CMemReader.h"
+#include "vexlo/channels/internal/InPlace.h"
 
 namespace vx {
 namespace detail {
@@ -23,12 +22,9 @@ namespace detail {
 ///       ...                                                               // the n bytes
 ///     }
 struct MemReaderAccess {
-  /// `reader` as a `CMemReader` (a final class, so the exact type is all
-  /// there is to ask), else null. The type information is compared by
-  /// address, which is one comparison; should a module hold a second copy
-  /// of it, its readers merely take the copying way.
+  /// `reader` as a `CMemReader`, else null (see `ExactlyA`).
   static CMemReader* Of(tvc::ITVCBinaryReader* reader) noexcept {
-    return &typeid(*reader) == &typeid(CMemReader) ? static_cast<CMemReader*>(reader) : nullptr;
+    return ExactlyA<CMemReader>(reader);
   }
 
   /// What `Read` of `count` bytes does, without the copy: advances past them
@@ -44,8 +40,7 @@ struct MemReaderAccess {
   /// Whether the `n` bytes at `p` lie apart from the reader's buffer, so
   /// that decoding into them cannot change what is still to be read.
   static bool Apart(const CMemReader& reader, const unsigned char* p, size_t n) noexcept {
-    const std::less<const unsigned char*> before;
-    return !before(p, reader.data_ + reader.size_) || !before(reader.data_, p + n);
+    return detail::Apart(p, n, reader.data_, reader.size_);
   }
 };
 

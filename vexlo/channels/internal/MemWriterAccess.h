@@ -7,10 +7,9 @@
 /// a copy.
 
 #include <cstddef>
-#include <functional>
-#include <typeinfo>
 
 #include "vexlo/channels/CMemWriter.h"
+#include "vexlo/channels/internal/InPlace.h"
 
 namespace vx {
 namespace detail {
@@ -26,18 +25,15 @@ namespace detail {
 ///       MemWriterAccess::Commit(*memory, n);
 ///     }
 struct MemWriterAccess {
-  /// `writer` as a `CMemWriter` (a final class), else null; as
-  /// `MemReaderAccess::Of`.
+  /// `writer` as a `CMemWriter`, else null (see `ExactlyA`).
   static CMemWriter* Of(tvc::ITVCBinaryWriter* writer) noexcept {
-    return &typeid(*writer) == &typeid(CMemWriter) ? static_cast<CMemWriter*>(writer) : nullptr;
+    return ExactlyA<CMemWriter>(writer);
   }
 
   /// Whether the `n` bytes at `p` lie apart from the writer's storage, so
   /// that growing it cannot free them and the room cannot overlap them.
   static bool Apart(const CMemWriter& writer, const void* p, size_t n) noexcept {
-    const auto* const bytes = static_cast<const unsigned char*>(p);
-    const std::less<const unsigned char*> before;
-    return !before(bytes, writer.buffer_ + writer.capacity_) || !before(writer.buffer_, bytes + n);
+    return detail::Apart(p, n, writer.buffer_, writer.capacity_);
   }
 
   /// Room for `count` (at least 1) bytes behind those written, grown first
