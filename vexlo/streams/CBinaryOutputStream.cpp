@@ -1,5 +1,8 @@
 #include "vexlo/streams/CBinaryOutputStream.h"
 
+#include <cstring>
+
+#include "vexlo/channels/internal/MemWriterAccess.h"
 #include "vexlo/streams/internal/OutputStreamBody.h"
 
 namespace vx {
@@ -8,11 +11,20 @@ namespace {
 
 // The binary layout is the value bytes themselves. The count moves only once
 // the writer has taken them, so that Tell() never includes a value that did
-// not reach the channel.
+// not reach the channel. Into a CMemWriter the bytes are copied in place
+// (MemWriterAccess), which ends as its Write would, with a copy of the
+// value's width instead of a virtual call; bytes that lie in the writer's
+// own storage, which growing it could free, go through Write.
 struct BinaryFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
-    writer->Write(bytes, n);
+    CMemWriter* const memory = detail::MemWriterAccess::Of(writer);
+    if (memory != nullptr && n != 0 && detail::MemWriterAccess::Apart(*memory, bytes, n)) {
+      std::memcpy(detail::MemWriterAccess::Room(*memory, n), bytes, n);
+      detail::MemWriterAccess::Commit(*memory, n);
+    } else {
+      writer->Write(bytes, n);
+    }
     byteCount += n;
   }
 };

@@ -25,44 +25,7 @@ static_assert(kHexDigits[0] == '0' && kHexDigits[9] == '9' && kHexDigits[10] == 
 
 namespace {
 
-__m128i Load(const unsigned char* p) noexcept {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-void Store(unsigned char* p, __m128i v) noexcept {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
-
-// Nibble values 0 to 15 become '0' to '9' and 'A' to 'F'.
-__m128i Digits(__m128i nibbles) noexcept {
-  const __m128i letters =
-      _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)), _mm_set1_epi8(7));
-  return _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), letters);
-}
-
-// True in each byte that lies in [low, low + count): shifted by 0x80 - low,
-// exactly those bytes land on the lowest `count` signed values.
-__m128i InRange(__m128i c, char low, char count) noexcept {
-  const __m128i shifted = _mm_add_epi8(c, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
-}
-
-__m128i AreDigits(__m128i c) noexcept {
-  return _mm_or_si128(InRange(c, '0', 10), InRange(c, 'A', 6));
-}
-
-// The values of 16 digits: a letter is 7 further from '0' than its value.
-__m128i Values(__m128i c) noexcept {
-  const __m128i letter = _mm_cmpgt_epi8(c, _mm_set1_epi8('9'));
-  return _mm_sub_epi8(_mm_sub_epi8(c, _mm_set1_epi8('0')), _mm_and_si128(letter, _mm_set1_epi8(7)));
-}
-
-// Eight digit pairs (high digit in the low byte of each 16-bit lane, as the
-// text lies in memory) become eight bytes in the low half of each lane.
-__m128i Pairs(__m128i values) noexcept {
-  const __m128i high = _mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4);
-  return _mm_or_si128(high, _mm_srli_epi16(values, 8));
-}
+using namespace hex;
 
 # ifdef VX_VECTOR_AVX2
 
@@ -74,7 +37,7 @@ VX_TARGET_AVX2 void Store32(unsigned char* p, __m256i v) noexcept {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
-// The AVX2 forms of Digits, InRange/AreDigits and Values above.
+// The AVX2 forms of Digits, InRange/AreDigits and Values (HexBlocks.h).
 VX_TARGET_AVX2 __m256i Digits32(__m256i nibbles) noexcept {
   const __m256i letters =
       _mm256_and_si256(_mm256_cmpgt_epi8(nibbles, _mm256_set1_epi8(9)), _mm256_set1_epi8(7));
@@ -171,93 +134,6 @@ void DecodeSixteen(const unsigned char* text, unsigned char* out) noexcept {
 
 }  // namespace
 
-namespace {
-
-// The `N` (1, 2, 4, 8 or 16) bytes at `p` in the low lanes, zeros above;
-// never a byte beyond them. Each size is one load of its own width.
-template <size_t N>
-__m128i LoadPart(const unsigned char* p) noexcept {
-  if constexpr (N == 16) {
-    return Load(p);
-  } else if constexpr (N == 8) {
-    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-  } else {
-    std::conditional_t<N == 4, std::uint32_t,
-                       std::conditional_t<N == 2, std::uint16_t, std::uint8_t>>
-        part;
-    std::memcpy(&part, p, N);
-    return _mm_cvtsi32_si128(static_cast<int>(part));
-  }
-}
-
-// The low `N` (1, 2, 4, 8 or 16) lanes of `v` to the bytes at `p`.
-template <size_t N>
-void StorePart(unsigned char* p, __m128i v) noexcept {
-  if constexpr (N == 16) {
-    Store(p, v);
-  } else if constexpr (N == 8) {
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
-  } else {
-    const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(v));
-    std::conditional_t<N == 4, std::uint32_t,
-                       std::conditional_t<N == 2, std::uint16_t, std::uint8_t>>
-        part = static_cast<decltype(part)>(word);
-    std::memcpy(p, &part, N);
-  }
-}
-
-template <size_t N>
-bool EncodeValue(const unsigned char* in, unsigned char* out) noexcept {
-  const __m128i low = _mm_set1_epi8(0x0F);
-  const __m128i bytes = LoadPart<N>(in);
-  const __m128i high = Digits(_mm_and_si128(_mm_srli_epi16(bytes, 4), low));
-  StorePart<2 * N>(out, _mm_unpacklo_epi8(high, Digits(_mm_and_si128(bytes, low))));
-  return true;
-}
-
-// The lanes above the value's characters hold zeros, which are no digits:
-// only the value's own lanes are asked.
-template <size_t N>
-bool DecodeValue(const unsigned char* text, unsigned char* out) noexcept {
-  const __m128i c = LoadPart<2 * N>(text);
-  constexpr unsigned kLanes = (1u << (2 * N)) - 1;
-  if ((static_cast<unsigned>(_mm_movemask_epi8(AreDigits(c))) & kLanes) != kLanes) return false;
-  StorePart<N>(out, _mm_packus_epi16(Pairs(Values(c)), _mm_setzero_si128()));
-  return true;
-}
-
-}  // namespace
-
-bool EncodeHexValue(const unsigned char* in, size_t n, unsigned char* out) noexcept {
-  switch (n) {
-    case 1:
-      return EncodeValue<1>(in, out);
-    case 2:
-      return EncodeValue<2>(in, out);
-    case 4:
-      return EncodeValue<4>(in, out);
-    case 8:
-      return EncodeValue<8>(in, out);
-    default:
-      return false;
-  }
-}
-
-bool DecodeHexValue(const unsigned char* text, size_t n, unsigned char* out) noexcept {
-  switch (n) {
-    case 1:
-      return DecodeValue<1>(text, out);
-    case 2:
-      return DecodeValue<2>(text, out);
-    case 4:
-      return DecodeValue<4>(text, out);
-    case 8:
-      return DecodeValue<8>(text, out);
-    default:
-      return false;
-  }
-}
-
 size_t EncodeHexBlocks(const unsigned char* in, size_t n, unsigned char* out) noexcept {
   size_t i = 0;
 # ifdef VX_VECTOR_AVX2
@@ -297,10 +173,6 @@ size_t EncodeHexBlocks(const unsigned char*, size_t, unsigned char*) noexcept { 
 size_t SkipHexDigitBlocks(const unsigned char*, size_t) noexcept { return 0; }
 
 size_t DecodeHexBlocks(const unsigned char*, size_t, unsigned char*) noexcept { return 0; }
-
-bool EncodeHexValue(const unsigned char*, size_t, unsigned char*) noexcept { return false; }
-
-bool DecodeHexValue(const unsigned char*, size_t, unsigned char*) noexcept { return false; }
 
 #endif
 

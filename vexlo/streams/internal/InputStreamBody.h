@@ -19,8 +19,9 @@
 namespace vx {
 namespace detail {
 
-// The two reads of the body, apart from it so that the compiler keeps one
-// copy of each per format, which the gets call or jump to.
+// The two reads of the body. A block's is kept apart, one copy per format,
+// which GetN calls; a value's is built into each get, where its width is
+// known, so that a format decodes it in one step of that width.
 
 /// Reads an `n`-byte block in `Format` (see `InputStreamBody`) into
 /// `destination`; `std::bad_alloc` for the scratch area, or for a size no
@@ -43,7 +44,8 @@ void ReadBlock(tvc::ITVCBinaryReader* reader, unsigned char* destination, size_t
 /// Reads a value of `n` bytes (1, 2, 4 or 8) in `Format` into `bytes`, a
 /// local of the caller's that becomes its variable only later.
 template <class Format>
-void ReadValue(tvc::ITVCBinaryReader* reader, unsigned char* bytes, size_t n) {
+__attribute__((always_inline)) inline void ReadValue(tvc::ITVCBinaryReader* reader,
+                                                     unsigned char* bytes, size_t n) {
   if (CMemReader* const memory = MemReaderAccess::Of(reader)) {
     Format::Decode(MemReaderAccess::Take(*memory, Format::EncodedSize(n)), n, bytes);
   } else if constexpr (Format::kEncodedAsIs) {
