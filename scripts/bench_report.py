@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Turns the JSON output of vexlo_bench into the tables of docs/PERFORMANCE.md.
 
-Usage: bench_report.py RESULTS.json OUTPUT.md [--lscpu FILE]
+Usage: bench_report.py RESULTS.json [MORE.json ...] OUTPUT.md [--lscpu FILE]
+
+The cases of every file are taken together; the machine facts are the
+first file's.
 
 Exits with status 1 when a case reported an error (a wrong result), after
 writing the report.
@@ -256,7 +259,9 @@ def machine_lines(context, lscpu_text):
         f"{context.get('cereal_version', '?')}",
         f"- Run: {context.get('date', '?')}, load average at the start "
         f"{', '.join(f'{x:.2f}' for x in context.get('load_avg', []))}",
-    ]
+    ] + ([f"- Processor: every case but the threaded ones on logical CPU {context['processor']}, "
+          "the fastest of a probe at the start (scripts/bench.sh)"]
+         if "processor" in context else [])
 
 
 def generated(context, runs, lscpu_text):
@@ -276,17 +281,28 @@ def generated(context, runs, lscpu_text):
 
 
 def main(argv):
-    if len(argv) not in (3, 5) or (len(argv) == 5 and argv[3] != "--lscpu"):
+    args = argv[1:]
+    lscpu_file = None
+    if "--lscpu" in args:
+        at = args.index("--lscpu")
+        if at + 1 >= len(args):
+            sys.exit(__doc__)
+        lscpu_file = args[at + 1]
+        del args[at:at + 2]
+    if len(args) < 2:
         sys.exit(__doc__)
-    context, runs = load(argv[1])
-    if len(argv) == 5:
-        with open(argv[4]) as f:
+    *results, output = args
+    context, runs = load(results[0])
+    for more in results[1:]:
+        runs.update(load(more)[1])
+    if lscpu_file is not None:
+        with open(lscpu_file) as f:
             lscpu_text = f.read()
     else:
         lscpu_text = subprocess.run(["lscpu"], capture_output=True, text=True).stdout
     block = generated(context, runs, lscpu_text)
     try:
-        with open(argv[2]) as f:
+        with open(output) as f:
             old = f.read()
     except FileNotFoundError:
         old = ""
@@ -296,7 +312,7 @@ def main(argv):
         text = head + block + ("\n" + tail if tail else "")
     else:
         text = "# Performance\n\n" + block
-    with open(argv[2], "w") as f:
+    with open(output, "w") as f:
         f.write(text)
     broken = [name for name, entry in runs.items() if failed(entry)]
     for name in broken:
