@@ -46,9 +46,13 @@ int LowerNow(char c) noexcept {
 // never reused for other tables. A thread's own locale (uselocale) may be
 // freed and its address reused, so its table is examined at every call
 // (255 entries).
-// Both constant-initialised: the slot is set at a thread's first fold, the
-// tables are filled as they appear.
-__thread const std::int32_t** upperTableSlot = nullptr;
+// Both constant-initialised: the slot is set at a thread's first fold (the
+// library's null slot before, so that the inline check needs no null test),
+// the tables are filled as they appear.
+namespace {
+const std::int32_t* const noTable = nullptr;
+}  // namespace
+__thread const std::int32_t* const* upperTableSlot = &noTable;
 std::atomic<std::uintptr_t> knownTables[kKnownTables];
 
 namespace {
@@ -69,8 +73,8 @@ void Remember(std::uintptr_t entry) noexcept {
 }  // namespace
 
 CaseFolding CaseFolding::Look() noexcept {
-  const std::int32_t** slot = upperTableSlot;
-  if (slot == nullptr) upperTableSlot = slot = __ctype_toupper_loc();
+  const std::int32_t* const* slot = upperTableSlot;
+  if (slot == &noTable) upperTableSlot = slot = __ctype_toupper_loc();
   const std::int32_t* const upper = *slot;
   const auto address = reinterpret_cast<std::uintptr_t>(upper);
   for (const std::atomic<std::uintptr_t>& known : knownTables) {

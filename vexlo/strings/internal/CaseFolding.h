@@ -22,8 +22,10 @@ namespace detail {
 
 #if defined(__GLIBC__)
 /// Where this thread's pointer to its toupper table lives, asked for once
-/// per thread (null before); initial-exec, so reached without a call.
-extern __thread const std::int32_t** upperTableSlot __attribute__((tls_model("initial-exec")));
+/// per thread; before that, a slot of the library's that holds null, which
+/// no known table matches. Initial-exec, so reached without a call.
+extern __thread const std::int32_t* const* upperTableSlot
+    __attribute__((tls_model("initial-exec")));
 /// Tables of the global locale whose folding is known, the low bit set for
 /// those that fold as ASCII; 0 marks a free slot (CaseFolding.cpp).
 constexpr int kKnownTables = 8;
@@ -46,9 +48,8 @@ class CaseFolding {
   /// (then `Current().AsciiOnly()`); false says nothing. Inline, no call.
   static bool KnownAsciiNow() noexcept {
 #if defined(__GLIBC__)
-    const std::int32_t** const slot = upperTableSlot;
-    return slot != nullptr && knownTables[0].load(std::memory_order_relaxed) ==
-                                  (reinterpret_cast<std::uintptr_t>(*slot) | 1);
+    return knownTables[0].load(std::memory_order_relaxed) ==
+           (reinterpret_cast<std::uintptr_t>(*upperTableSlot) | 1);
 #else
     return false;
 #endif
