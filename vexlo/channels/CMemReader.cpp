@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "vexlo/channels/internal/ValueCopy.h"
 #include "vexlo/tvc/LogErr.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
@@ -33,7 +32,7 @@ void CMemReader::Read(void* buffer, size_t count) {
     throw tvc::TVCBufferUnderrunException();
   }
   // memcpy must not see the null pointers that empty buffers may have.
-  if (count != 0) detail::CopyValue(buffer, data_ + position_, count);
+  if (count != 0) std::memmove(buffer, data_ + position_, count);
   position_ += count;
 }
 

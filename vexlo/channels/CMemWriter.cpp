@@ -5,8 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "vexlo/channels/internal/GrowStorage.h"
 #include "vexlo/channels/internal/MemWriterAccess.h"
-#include "vexlo/channels/internal/ValueCopy.h"
 
 namespace vx {
 
@@ -87,7 +87,7 @@ size_t CapacityFor(size_t size, size_t capacity, size_t count) {
 void CMemWriter::Write(const void* data, size_t count) {
   if (count == 0) return;
   if (count < capacity_ - size_) {
-    detail::CopyValue(buffer_ + size_, data, count);
+    std::memmove(buffer_ + size_, data, count);
     size_ += count;
     buffer_[size_] = 0;
     return;
@@ -97,7 +97,7 @@ void CMemWriter::Write(const void* data, size_t count) {
   if (capacity != capacity_) {
     GrowAndAppend(capacity, data, count);
   } else {
-    detail::CopyValue(buffer_ + size_, data, count);
+    std::memmove(buffer_ + size_, data, count);
   }
   size_ = filled;
   buffer_[size_] = 0;

@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "vexlo/channels/internal/ValueCopy.h"
+#include "vexlo/channels/internal/GrowStorage.h"
 #include "vexlo/tvc/TVCBufferUnderrunException.h"
 
 namespace vx {
