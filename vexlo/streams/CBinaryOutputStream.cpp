@@ -13,13 +13,11 @@ namespace {
 // the writer has taken them, so that Tell() never includes a value that did
 // not reach the channel. Into a CMemWriter the bytes are copied in place
 // (MemWriterAccess), which ends as its Write would, with a copy of the
-// value's width instead of a virtual call; bytes that lie in the writer's
-// own storage, which growing it could free, go through Write.
+// value's width instead of a virtual call.
 struct BinaryFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
-    CMemWriter* const memory = detail::MemWriterAccess::Of(writer);
-    if (memory != nullptr && n != 0 && detail::MemWriterAccess::Apart(*memory, bytes, n)) {
+    if (CMemWriter* const memory = detail::MemWriterAccess::InPlaceFor(writer, bytes, n)) {
       std::memcpy(detail::MemWriterAccess::Room(*memory, n), bytes, n);
       detail::MemWriterAccess::Commit(*memory, n);
     } else {

@@ -84,8 +84,7 @@ struct HexFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
     byteCount += n;
-    CMemWriter* const memory = detail::MemWriterAccess::Of(writer);
-    if (memory != nullptr && n != 0 && detail::MemWriterAccess::Apart(*memory, bytes, n)) {
+    if (CMemWriter* const memory = detail::MemWriterAccess::InPlaceFor(writer, bytes, n)) {
       if (n > detail::kMaxHexBlockSize) throw std::bad_array_new_length();
       unsigned char* const room = detail::MemWriterAccess::Room(*memory, 2 * n);
       if (detail::EncodeHexValue(bytes, n, room)) {

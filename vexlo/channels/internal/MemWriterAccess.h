@@ -19,21 +19,20 @@ namespace detail {
 /// does: the same growth, the same failures (the writer unchanged), the
 /// same content and terminator.
 ///
-///     if (CMemWriter* memory = MemWriterAccess::Of(writer)) {
+///     if (CMemWriter* memory = MemWriterAccess::InPlaceFor(writer, bytes, n)) {
 ///       unsigned char* room = MemWriterAccess::Room(*memory, n);  // may throw
 ///       ...                                                        // n bytes into room
 ///       MemWriterAccess::Commit(*memory, n);
 ///     }
 struct MemWriterAccess {
-  /// `writer` as a `CMemWriter`, else null (see `ExactlyA`).
-  static CMemWriter* Of(tvc::ITVCBinaryWriter* writer) noexcept {
-    return ExactlyA<CMemWriter>(writer);
-  }
-
-  /// Whether the `n` bytes at `p` lie apart from the writer's storage, so
-  /// that growing it cannot free them and the room cannot overlap them.
-  static bool Apart(const CMemWriter& writer, const void* p, size_t n) noexcept {
-    return detail::Apart(p, n, writer.buffer_, writer.capacity_);
+  /// `writer` as a `CMemWriter` (see `ExactlyA`) into which the `n` bytes at
+  /// `p` go in place; null, for `Write` to take them, for any other writer,
+  /// for no bytes, and for bytes in the writer's own storage, which growing
+  /// it could free and the room could overlap.
+  static CMemWriter* InPlaceFor(tvc::ITVCBinaryWriter* writer, const void* p, size_t n) noexcept {
+    CMemWriter* const memory = ExactlyA<CMemWriter>(writer);
+    return memory != nullptr && n != 0 && Apart(p, n, memory->buffer_, memory->capacity_) ? memory
+                                                                                          : nullptr;
   }
 
   /// Room for `count` (at least 1) bytes behind those written, grown first
