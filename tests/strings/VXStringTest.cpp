@@ -176,8 +176,8 @@ std::vector<Answer> Answers(const Case& c, bool foldingOnly) {
     const auto& v = i == 0 ? kEntryPoints : vx::detail::ScanKernelsAt(i - 1);
     rows.insert(
         rows.end(),
-        {{v.name, "equalPrefix", v.equalPrefix(s.data(), c.r, common), exact},
-         {v.name, "asciiUpperEqualPrefix", v.asciiUpperEqualPrefix(s.data(), c.r, common), ascii},
+        {{v.name, "equalPrefix", v.equalPrefix(c.r, s.data(), common), exact},
+         {v.name, "asciiUpperEqualPrefix", v.asciiUpperEqualPrefix(c.r, s.data(), common), ascii},
          {v.name, "findBytePair", v.findBytePair(c.st.data(), at, last, a, b, m - 1), pairs},
          {v.name, "findBytePairAsciiUpper",
           v.findBytePairAsciiUpper(c.st.data(), at, last, upperA, upperB, m - 1), asciiPairs}});
@@ -190,8 +190,10 @@ void Sweep(const char* locale, bool foldingOnly) {
   for (size_t k = 0; k <= 302; ++k) {
     const size_t n = k <= 300 ? k : k == 301 ? 1027 : 8229;
     for (size_t p = 0; p <= n; ++p) {
-      if (n > 300 && p >= 20 && n - p >= 20 && p % 1024 != 0) continue;
-      const int edges = p < n && n <= 40 ? 137 : 0;  // every edge byte, or one chosen by number
+      if (n > 300 && p >= 70 && n - p >= 20 && p % 1024 != 0) continue;
+      // Every edge byte; or, near the start of a long text, 32 of them at 32 offsets (every
+      // alignment of a block); or one chosen by number.
+      const int edges = p < n && n <= 40 ? 137 : n > 300 && p < 70 ? 32 : 0;
       for (int edge = edges > 0 ? 0 : -1; edge < edges; ++edge, ++number) {
         const Case c(n, p, edge, number);
         for (const auto& [variant, row, got, want] : Answers(c, foldingOnly)) {
