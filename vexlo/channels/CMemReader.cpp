@@ -31,7 +31,7 @@ void CMemReader::Read(void* buffer, size_t count) {
         count, position_, size_);
     throw tvc::TVCBufferUnderrunException();
   }
-  // memcpy must not see the null pointers that empty buffers may have.
+  // memmove must not see the null pointers that empty buffers may have.
   if (count != 0) std::memmove(buffer, data_ + position_, count);
   position_ += count;
 }

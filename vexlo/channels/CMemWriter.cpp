@@ -83,23 +83,16 @@ size_t CapacityFor(size_t size, size_t capacity, size_t count) {
 // The growth is worked out first and made with a single allocation, so that
 // a failure leaves the writer untouched. The common case comes first: the
 // content and the terminator fit as the buffer stands (then the size cannot
-// be too large either).
+// be too large either). Otherwise the buffer always grows: the content, or
+// the terminator behind it, reaches the capacity.
 void CMemWriter::Write(const void* data, size_t count) {
   if (count == 0) return;
   if (count < capacity_ - size_) {
     std::memmove(buffer_ + size_, data, count);
-    size_ += count;
-    buffer_[size_] = 0;
-    return;
-  }
-  const size_t capacity = CapacityFor(size_, capacity_, count);
-  const size_t filled = size_ + count;
-  if (capacity != capacity_) {
-    GrowAndAppend(capacity, data, count);
   } else {
-    std::memmove(buffer_ + size_, data, count);
+    GrowAndAppend(CapacityFor(size_, capacity_, count), data, count);
   }
-  size_ = filled;
+  size_ += count;
   buffer_[size_] = 0;
 }
 
@@ -112,10 +105,8 @@ void CMemWriter::GrowAndAppend(size_t capacity, const void* data, size_t count) 
 // into the room instead.
 unsigned char* detail::MemWriterAccess::Grow(CMemWriter& writer, size_t count) {
   const size_t capacity = CapacityFor(writer.size_, writer.capacity_, count);
-  if (capacity != writer.capacity_) {
-    detail::GrowStorage(writer.buffer_, writer.size_, capacity, nullptr, 0);
-    writer.capacity_ = capacity;
-  }
+  detail::GrowStorage(writer.buffer_, writer.size_, capacity, nullptr, 0);
+  writer.capacity_ = capacity;
   return writer.buffer_ + writer.size_;
 }
 

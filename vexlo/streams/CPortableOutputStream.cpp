@@ -72,33 +72,39 @@ void EncodeValue(const unsigned char* in, size_t n, unsigned char* out) {
   for (size_t i = 0; i < n && i < 3; ++i) std::memcpy(out + 2 * i, kHexPairs.pair[in[i]], 2);
 }
 
+// The text of the `n` bytes at `in` to `out`: a value (1, 2, 4 or 8 bytes)
+// in one vector step where the build has vector code (HexBlocks.h), else
+// eight characters per step; a block by EncodeHex. Inline, so that a put of
+// a value folds to the step of its width.
+__attribute__((always_inline)) inline void Encode(const unsigned char* in, size_t n,
+                                                  unsigned char* out) {
+  if (detail::EncodeHexValue(in, n, out)) return;
+  if (n <= 8) {
+    EncodeValue(in, n, out);
+  } else {
+    EncodeHex(in, n, out);
+  }
+}
+
 // Counting comes first, so every failure (a block whose text size_t cannot
 // express, the scratch allocation, the writer) leaves the value counted.
 // The size check must precede the doubling below, which would wrap. Into a
 // CMemWriter the text is encoded in place (MemWriterAccess), which ends as
 // its Write would; other writers get one Write of the text, a value's
-// (up to 8 bytes) encoded on the stack, a block's in a scratch area. A value
-// (1, 2, 4 or 8 bytes) is encoded in one vector step where the build has
-// vector code (HexBlocks.h).
+// (up to 8 bytes) encoded on the stack, a block's in a scratch area.
 struct HexFormat {
   static void Write(tvc::ITVCBinaryWriter* writer, size_t& byteCount, const unsigned char* bytes,
                     size_t n) {
     byteCount += n;
     if (CMemWriter* const memory = detail::MemWriterAccess::InPlaceFor(writer, bytes, n)) {
       if (n > detail::kMaxHexBlockSize) throw std::bad_array_new_length();
-      unsigned char* const room = detail::MemWriterAccess::Room(*memory, 2 * n);
-      if (detail::EncodeHexValue(bytes, n, room)) {
-      } else if (n <= 8) {
-        EncodeValue(bytes, n, room);
-      } else {
-        EncodeHex(bytes, n, room);
-      }
+      Encode(bytes, n, detail::MemWriterAccess::Room(*memory, 2 * n));
       detail::MemWriterAccess::Commit(*memory, 2 * n);
       return;
     }
     if (n <= 8) {
       unsigned char text[16];
-      if (!detail::EncodeHexValue(bytes, n, text)) EncodeValue(bytes, n, text);
+      Encode(bytes, n, text);
       writer->Write(text, 2 * n);
       return;
     }
