@@ -242,17 +242,15 @@ class VX_API VXString {
   VXString& append(char c, size_t count);
   /// `append(c, 1)`.
   VXString& append(char c) {
-    // Inline for the common case: the only holder of a record with room for the byte and its
-    // NUL. It ends as append(c, 1) does, with the count at 1.
+    // Inline for the common case: the only holder of a shareable record (count 1, which the
+    // append leaves as it is) with room for the byte and its NUL.
     VXStringRep* const rep = rep_;
     const size_t len = rep->length;
-    const long count = IntAtomicGet(rep->refCount);
-    if (len + 1 < rep->capacity && count <= 1) {
+    if (len + 1 < rep->capacity && IntAtomicGet(rep->refCount) == 1) {
       char* const buffer = rep->buffer;
       buffer[len] = c;
       buffer[len + 1] = '\0';
       rep->length = len + 1;
-      if (count != 1) rep->refCount.store(1, std::memory_order_relaxed);
       return *this;
     }
     return append(c, 1);
