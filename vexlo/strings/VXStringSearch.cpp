@@ -77,15 +77,19 @@ size_t Find(const VXString& s, const char* pat, size_t patLen, size_t start,
   return FindIgnoringCase(text, len - patLen, pat, patLen - 1, start);
 }
 
-// The order of the `n` bytes at `a` and `b` when case is ignored, from a
-// pair of bytes that differ as they stand: the difference of the first pair
-// that differs folded, or 0.
-int FoldedOrder(const char* a, const char* b, size_t n) noexcept {
+// The order of the `n` bytes at `a` and `b` when case is ignored, in a
+// locale that folds as ASCII: the difference of the first pair that differs
+// folded, or 0.
+inline int AsciiFoldedOrder(const char* a, const char* b, size_t n) noexcept {
+  const size_t k = detail::AsciiUpperEqualPrefix(a, b, n);
+  return k < n ? AsciiUpperValue(a[k]) - AsciiUpperValue(b[k]) : 0;
+}
+
+// The same in whatever locale the thread has, asked for first; out of line,
+// so that the paths of the default locale keep their frames small.
+__attribute__((noinline)) int FoldedOrder(const char* a, const char* b, size_t n) noexcept {
   const CaseFolding fold = CaseFolding::Current();
-  if (fold.AsciiOnly()) {
-    const size_t k = detail::AsciiUpperEqualPrefix(a, b, n);
-    return k < n ? AsciiUpperValue(a[k]) - AsciiUpperValue(b[k]) : 0;
-  }
+  if (fold.AsciiOnly()) return AsciiFoldedOrder(a, b, n);
   for (size_t k = 0; k < n; ++k) {
     const int x = fold.Upper(a[k]);
     const int y = fold.Upper(b[k]);
@@ -110,7 +114,9 @@ __attribute__((noinline)) int CompareAny(const char* text, size_t len, const cha
     if (mode != VXString::IgnoreCase) {
       return static_cast<unsigned char>(text[k]) - static_cast<unsigned char>(other[k]);
     }
-    const int order = FoldedOrder(text + k, other + k, common - k);
+    const int order = CaseFolding::KnownAsciiNow()
+                          ? AsciiFoldedOrder(text + k, other + k, common - k)
+                          : FoldedOrder(text + k, other + k, common - k);
     if (order != 0) return order;
   }
   return ByLength(len, n);
