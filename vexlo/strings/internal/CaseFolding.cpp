@@ -54,6 +54,7 @@ const std::int32_t* const noTable = nullptr;
 }  // namespace
 __thread const std::int32_t* const* upperTableSlot = &noTable;
 std::atomic<std::uintptr_t> knownTables[kKnownTables];
+std::atomic<std::uintptr_t> asciiTable{1};
 
 namespace {
 
@@ -83,7 +84,11 @@ CaseFolding CaseFolding::Look() noexcept {
     if (entry == 0) break;
   }
   const bool ascii = FoldsAsAscii(upper);
-  if (uselocale(nullptr) == LC_GLOBAL_LOCALE) Remember(address | (ascii ? 1 : 0));
+  if (uselocale(nullptr) == LC_GLOBAL_LOCALE) {
+    Remember(address | (ascii ? 1 : 0));
+    std::uintptr_t none = 1;
+    if (ascii) asciiTable.compare_exchange_strong(none, address, std::memory_order_relaxed);
+  }
   return {upper, ascii};
 }
 

@@ -30,6 +30,9 @@ extern __thread const std::int32_t* const* upperTableSlot
 /// those that fold as ASCII; 0 marks a free slot (CaseFolding.cpp).
 constexpr int kKnownTables = 8;
 extern std::atomic<std::uintptr_t> knownTables[kKnownTables];
+/// The first of them found to fold as ASCII; until then 1, which no table's
+/// address is.
+extern std::atomic<std::uintptr_t> asciiTable;
 #endif
 
 /// The upper-case folding of every byte in the calling thread's current
@@ -44,12 +47,12 @@ class CaseFolding {
 #endif
     return Look();
   }
-  /// True when the thread's table is the first known one and folds as ASCII
-  /// (then `Current().AsciiOnly()`); false says nothing. Inline, no call.
+  /// True when the thread's table is `asciiTable` (then
+  /// `Current().AsciiOnly()`); false says nothing. Inline, no call.
   static bool KnownAsciiNow() noexcept {
 #if defined(__GLIBC__)
-    return knownTables[0].load(std::memory_order_relaxed) ==
-           (reinterpret_cast<std::uintptr_t>(*upperTableSlot) | 1);
+    return asciiTable.load(std::memory_order_relaxed) ==
+           reinterpret_cast<std::uintptr_t>(*upperTableSlot);
 #else
     return false;
 #endif
