@@ -26,12 +26,13 @@ if [ "$smoke" -eq 1 ]; then
   flags=(--benchmark_min_time=0.001 --file_mib=1)
   report="$out/PERFORMANCE-smoke.md"
 else
-  # Five repetitions in random order, so that a slow spell of this shared
-  # machine spreads over all cases instead of hitting one. Every repetition
-  # goes to the JSON; the report takes the fastest of each single-thread case
-  # (a neighbour only ever adds time) and the median of the threaded ones.
-  flags=(--benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
-         --benchmark_display_aggregates_only=true)
+  # Nine short repetitions in random order, so that a slow spell of this
+  # shared machine spreads over all cases instead of hitting one. Every
+  # repetition goes to the JSON; the report takes the fastest of each
+  # single-thread case (a neighbour only ever adds time) and the median of
+  # the threaded ones.
+  flags=(--benchmark_repetitions=9 --benchmark_min_time=0.2
+         --benchmark_enable_random_interleaving=true --benchmark_display_aggregates_only=true)
   report=docs/PERFORMANCE.md
   mkdir -p docs
 fi
