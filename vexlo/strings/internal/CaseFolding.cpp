@@ -46,9 +46,9 @@ int LowerNow(char c) noexcept {
 // never reused for other tables. A thread's own locale (uselocale) may be
 // freed and its address reused, so its table is examined at every call
 // (255 entries).
-// Both constant-initialised: the slot is set at a thread's first fold (the
+// All constant-initialised: the slot is set at a thread's first fold (the
 // library's null slot before, so that the inline check needs no null test),
-// the tables are filled as they appear.
+// the tables are filled as they appear, and the ASCII one is set once.
 namespace {
 const std::int32_t* const noTable = nullptr;
 }  // namespace
