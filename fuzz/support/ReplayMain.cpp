@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     const std::string failure = Outcome(input);
     if (failure.empty()) continue;
     std::printf("%s: random input %ld of seed %llu fails\n  %s\n  saved as failure-%s: %s\n",
-                target.c_str(), k, seed, failure.c_str(), target.c_str(), vxtest::Hex(input).c_str());
+                target.c_str(), k, seed, failure.c_str(), target.c_str(),
+                vxtest::Hex(input).c_str());
     std::ofstream("failure-" + target, std::ios::binary) << input;
     return 1;
   }
