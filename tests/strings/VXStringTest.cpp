@@ -5,10 +5,10 @@
 //
 // The string fast paths, each one row of a table held against a byte loop
 // written here: the block scans (every variant this processor runs, and the
-// entry points with their inline short paths), the case-blind search and
-// comparison of the interface, and case folding; the exact searches,
-// comparisons and equalities are the model's, whose queries reach the same
-// scans in texts of every length the programs build. One sweep
+// entry points with their inline short paths), the comparisons and the
+// case-blind search of the interface, and case folding; the exact searches
+// and equalities are the model's, whose queries reach the same scans in
+// texts of every length the programs build. One sweep
 // makes the cases in increasing length and stops at the first that fails,
 // naming the row, length, offset, position and byte: every length to 300 and
 // two long ones; every position of the planted byte (in the long texts the
@@ -23,6 +23,7 @@
 #include <clocale>
 #include <iomanip>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <tuple>
 #include <type_traits>
@@ -48,6 +49,7 @@ int Byte(char c) { return static_cast<unsigned char>(c); }
 int Upper(char c) { return c == '\xff' ? -1 : static_cast<signed char>(std::toupper(Byte(c))); }
 int Lower(char c) { return c == '\xff' ? -1 : static_cast<signed char>(std::tolower(Byte(c))); }
 int Ascii(char c) { return c >= 'a' && c <= 'z' ? c - 0x20 : Byte(c); }
+int Sign(long long v) { return (v > 0) - (v < 0); }
 
 size_t Prefix(const char* a, const char* b, size_t n, Key key) {
   size_t k = 0;
@@ -78,6 +80,11 @@ bool FoldsAsTheLoop(const std::string& text, bool up) {
   for (const char c : text) want += static_cast<char>((up ? Upper : Lower)(c));
   return s.view() == want;
 }
+// Answers of 0 to 9 as the decimal digits of one number, the first leftmost.
+long long Digits(std::initializer_list<int> d) {
+  return std::accumulate(d.begin(), d.end(), 0LL, [](long long n, int x) { return n * 10 + x; });
+}
+
 // The 137 bytes planted: the edges of ASCII case, NUL and the upper half.
 char Edge(size_t i) { return i < 9 ? "@AZ[`az{"[i] : static_cast<char>(0x77 + i); }
 // What texts are made of, in pairs, so that a pattern's first and last byte
@@ -137,6 +144,18 @@ std::vector<Answer> Answers(const Case& c, bool foldingOnly) {
                               {"", "toUpper", FoldsAsTheLoop(r, true), true},
                               {"", "toLower", FoldsAsTheLoop(r, false), true}};
   if (foldingOnly) return rows;
+  // The exact order in each form and the operators that only the sweep calls; the other exact
+  // searches, comparisons and equalities are the string model's queries.
+  const VXString rs(r);
+  const char* const rt = r.c_str();
+  const int sign = Sign(Order(l, r, Byte)), textSign = Sign(Order(l, rt, Byte));
+  const int asText = l == r.substr(0, r.find('\0'));
+  rows.push_back({"", "signs + 1 of compareTo(rhs, n), (string), (text); <, >, <=, >=; text ==, !=",
+                  Digits({Sign(s.compareTo(c.r, r.size())) + 1, Sign(s.compareTo(rs)) + 1,
+                          Sign(s.compareTo(rt)) + 1, (s < rs), (s > rs), (s <= rs), (s >= rs),
+                          (rt == s), (s != rt)}),
+                  Digits({sign + 1, sign + 1, textSign + 1, (sign < 0), (sign > 0), (sign <= 0),
+                          (sign >= 0), asText, !asText})});
   // Every variant of the block scans this processor runs, and the entry points.
   static const vx::detail::ScanKernels kEntryPoints = {
       "entry points", vx::detail::FindBytePair, vx::detail::FindBytePairAsciiUpper,
