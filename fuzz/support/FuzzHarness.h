@@ -3,7 +3,7 @@
 
 // What the three fuzz targets share: the check that aborts with the failed
 // condition (libFuzzer keeps the input as a crash; the replay program has it
-// thrown instead, to report it or shrink the input), the reader of an input's
+// thrown instead, to report it and save the input), the reader of an input's
 // bytes, and the entry point, which runs the target's vxf::Run on one input
 // with blocks above 64 MiB refused (a hostile length then fails with
 // std::bad_alloc, as on a machine without that memory) and checks that every

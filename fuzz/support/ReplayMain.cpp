@@ -8,8 +8,7 @@
 // Random: runs the target on N inputs made from a fixed seed, each a corpus
 // input mutated a few times or plain random bytes, so that every host runs
 // the target's model on thousands of inputs without libFuzzer. The first
-// failing input is shrunk to the smallest that still fails the same check,
-// printed as hex bytes and saved for replay.
+// failing input is printed as hex bytes and saved for replay.
 //
 //     vexlo_fuzz_string_ops_replay --random 3000 1 fuzz/corpus/string_ops
 
@@ -50,8 +49,7 @@ static std::vector<std::string> ReadAll(std::set<std::filesystem::path> names) {
 }
 
 // What one input does: empty when it passes, else the failed check (or the
-// exception that escaped), the same text every time so that shrinking keeps
-// to one failure.
+// exception that escaped).
 static std::string Outcome(const std::string& input) {
   try {
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
@@ -61,24 +59,6 @@ static std::string Outcome(const std::string& input) {
   } catch (const std::exception& e) {
     return std::string("escaped: ") + e.what();
   }
-}
-
-// Removes runs of bytes, from half the input down to single bytes, keeping
-// each removal after which the same check fails; again until a round removes
-// nothing, so that no run of a power-of-two length can go.
-static std::string Shrink(std::string input, const std::string& failure) {
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (std::size_t run = input.size() / 2; run > 0; run /= 2) {
-      for (std::size_t at = 0; at + run <= input.size();) {
-        std::string smaller = std::string(input).erase(at, run);
-        const bool keep = Outcome(smaller) == failure;
-        keep ? void(input.swap(smaller)) : void(at += run);
-        changed |= keep;
-      }
-    }
-  }
-  return input;
 }
 
 // One time in four up to 600 random bytes; otherwise a corpus input with one
@@ -120,13 +100,10 @@ int main(int argc, char** argv) {
     const std::string input = Generate(generator, files);
     const std::string failure = Outcome(input);
     if (failure.empty()) continue;
-    const std::string smallest = Shrink(input, failure);
-    std::printf(
-        "%s: random input %ld of seed %llu fails\n  %s\n  shrunk to %zu bytes, saved as "
-        "failure-%s: %s\n",
-        target.c_str(), k, seed, failure.c_str(), smallest.size(), target.c_str(),
-        vxtest::Hex(smallest).c_str());
-    std::ofstream("failure-" + target, std::ios::binary) << smallest;
+    std::printf("%s: random input %ld of seed %llu fails\n  %s\n  saved as failure-%s: %s\n",
+                target.c_str(), k, seed, failure.c_str(), target.c_str(),
+                vxtest::Hex(input).c_str());
+    std::ofstream("failure-" + target, std::ios::binary) << input;
     return 1;
   }
   std::printf("%s: %ld random inputs of seed %llu passed\n", target.c_str(), count, seed);

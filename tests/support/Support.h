@@ -25,17 +25,15 @@ namespace vxtest {
 /// is called (the strong guarantee is checked there) and the count of live
 /// allocations must equal the count before the run (nothing leaked). Reports a
 /// test failure if an allocation failure escaped as anything but
-/// std::bad_alloc, and stops after 10000 points. Returns the number of failure
-/// points exercised; the program prints their total when its tests end:
+/// std::bad_alloc, and stops after 10000 points:
 ///
 ///     vxtest::ForEachAllocationFailure([&] { s.append("more"); },
 ///                                      [&] { EXPECT_EQ(s, "before"); });
-///     [faults] allocation-failure points checked: 1234
 ///
 /// Where injection is not available (AllocationFailureInjectable()), the
 /// operation runs once.
-int ForEachAllocationFailure(const std::function<void()>& operation,
-                             const std::function<void()>& checkUnchanged = {});
+void ForEachAllocationFailure(const std::function<void()>& operation,
+                              const std::function<void()>& checkUnchanged = {});
 
 /// A directory of its own under the test's temporary directory, removed with
 /// its content when it goes.
